@@ -1,0 +1,64 @@
+// The application frame: start-up in its fixed order, the paced main loop
+// with its fixed simulation steps, event draining and shutdown.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app_settings.h"
+#include "frame_pacer.h"
+#include "game/player_controller.h"
+
+class CGameScene;
+class CGameManager;
+
+class CApplication {
+ public:
+  // Where events come from; SDL's queue unless a test scripts them.
+  using EventSource = std::function<bool(SDL_Event&)>;
+
+  CApplication();
+  ~CApplication();
+  CApplication(const CApplication&) = delete;
+  CApplication& operator=(const CApplication&) = delete;
+
+  // Start-up, the loop until Escape or window close, shutdown. Returns the
+  // process exit code: 0 after a normal game, non-zero when start-up failed.
+  int run();
+
+  // The pieces of run(), for tests and replays that drive the loop themselves.
+  bool startup();
+  // Polls the clock once: runs a frame when one is due, otherwise waits a
+  // little. Returns whether the loop should go on.
+  bool poll();
+  void runFrame(uint32_t now);
+  void shutdown();
+
+  void setEventSource(EventSource source) { events_ = std::move(source); }
+  // Called after every simulation step (replays count and hash steps here).
+  void setStepObserver(std::function<void()> observer) { stepObserver_ = std::move(observer); }
+
+  bool running() const { return running_; }
+  CGameManager* game() const { return game_; }
+  CGameScene* scene() const { return scene_.get(); }
+  CDragState& drag() { return drag_; }
+  const CFramePacer& pacer() const { return pacer_; }
+
+ private:
+  void simulationStepOnce();
+  void printReport();
+  void drainEvents();
+
+  bool running_ = false;
+  bool started_ = false;
+  CAppSettings settings_;
+  std::unique_ptr<CGameScene> scene_;
+  CDragState drag_;
+  CGameManager* game_ = nullptr;  // lives until the process ends
+  CFramePacer pacer_;
+  EventSource events_;
+  std::function<void()> stepObserver_;
+};

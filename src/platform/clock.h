@@ -1,0 +1,20 @@
+// The millisecond tick clock the whole game reads. Tests, replays and soak
+// runs swap in their own source so a run never depends on wall time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace platform {
+
+// SDL's millisecond counter unless a source has been set.
+uint32_t ticks();
+void setTickSource(std::function<uint32_t()> source);
+void resetTickSource();
+
+// Waits until roughly `ms` milliseconds have passed; tests replace it so
+// nothing ever sleeps in a test run.
+void sleepMs(uint32_t ms);
+void setSleeper(std::function<void(uint32_t)> sleeper);
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+// The window: SDL video start-up, the video mode, the caption, the choice
+// between the OpenGL device and the null device, and window-to-drawing-space
+// mapping for a resized window.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// SDL_Init for video and a check that video information exists. Prints a
+// clear message and returns false on failure.
+bool initVideo();
+
+// True when SDL runs its dummy video driver: no OpenGL, the null device.
+bool isHeadless();
+
+// Opens the 512 x 512 resizable window (full screen when asked).
+bool setVideoMode(bool fullScreen);
+
+// Creates the device for the current video mode with its fixed states.
+// Prints the device error messages with their captions and returns false
+// when it cannot.
+bool createDevice();
+
+void setCaption(const std::string& title);
+
+// A resize event: the window is re-opened at the new size and the drawing
+// space scaled into it with its aspect kept.
+void handleResize(int width, int height);
+
+// Letterboxed placement of the 512 x 512 drawing space in a window.
+struct Viewport {
+  int x = 0, y = 0, size = 512;
+};
+Viewport viewportFor(int windowWidth, int windowHeight);
+
+// Maps a window pixel to the drawing space, clamped to 0 ... 511.
+void windowToDrawing(int windowWidth, int windowHeight, int wx, int wy, int& dx, int& dy);
+void currentWindowToDrawing(int wx, int wy, int& dx, int& dy);
+
+// Shuts the device down and SDL with it.
+void shutdownVideo();
+
+}  // namespace platform

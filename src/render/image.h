@@ -1,0 +1,49 @@
+// Pictures and the image cache: every picture under data/gfx/ decoded once
+// into a shared texture, and alpha masks read back from pictures.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/device.h"
+
+struct CImage {
+  platform::Texture* texture = nullptr;  // null when loading failed
+  int width = 0;
+  int height = 0;
+};
+
+// An integer grid of a picture's alpha values, one cell per pixel.
+struct CAlphaMask {
+  std::vector<int> data;  // width * height entries, row after row
+  int width = 0;
+  int height = 0;
+  int stride = 0;  // equal to width
+
+  CAlphaMask() = default;
+  CAlphaMask(int w, int h) : data(static_cast<size_t>(w > 0 ? w : 0) * (h > 0 ? h : 0), 0), width(w), height(h), stride(w) {}
+};
+
+// Loads a picture into a new texture. The caller owns the texture (the cache,
+// or a sprite that set ownsTexture). Prints the failure lines.
+CImage loadImage(const std::string& path);
+
+// Releases a texture made by loadImage.
+void releaseTexture(platform::Texture* texture);
+
+// Fills the cache from data/gfx/, printing one "Loaded: " line per entry.
+void loadAllImages();
+
+// The cache entry for a path, compared lower-cased; null when not cached.
+const CImage* findImage(const std::string& path);
+
+// The alpha of every pixel of a picture, or null (no device, unreadable file).
+std::unique_ptr<CAlphaMask> loadAlphaMask(const std::string& path);
+
+// Releases every cached texture (shutdown) and empties the cache.
+void releaseAllTextures();
+
+// The cache itself, keyed by lower-cased path (for tests and diagnostics).
+const std::map<std::string, CImage>& imageCache();
