@@ -4,10 +4,12 @@
 #include <csignal>
 
 #include "app.h"
+#include "data_location.h"
 
 int main(int, char**) {
   // Piping the report into a pager that exits must not kill the game.
   std::signal(SIGPIPE, SIG_IGN);
+  if (!enterDataFolder()) return 1;
   int code = 0;
   {
     CApplication app;
