@@ -2,6 +2,7 @@
 // the mapping between screen pixels and grid coordinates, and blood drawing.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "math2d.h"
@@ -15,11 +16,20 @@ class ISingleCell {
   virtual int getState() const { return 0; }
   virtual int getOwner() const { return 0; }
   virtual void update(bool force) = 0;
+
+  // The type again, readable without a virtual call, so the sweeps over the
+  // whole board can skip ground and call the blood rule directly. 0 means a
+  // cell of some other kind, which is always dispatched virtually.
+  enum Kind { kOther = 0, kGround = 1, kBlood = 2 };
+  const int kind;
+
+ protected:
+  explicit ISingleCell(int k = kOther) : kind(k) {}
 };
 
-class CGroundCell : public ISingleCell {
+class CGroundCell final : public ISingleCell {
  public:
-  explicit CGroundCell(int owner) : owner(owner) {}
+  explicit CGroundCell(int owner) : ISingleCell(kGround), owner(owner) {}
   int getType() const override { return 1; }
   int getState() const override { return 3; }
   int getOwner() const override { return owner; }
@@ -27,13 +37,21 @@ class CGroundCell : public ISingleCell {
   int owner;
 };
 
-class CBloodCell : public ISingleCell {
+class CBloodCell final : public ISingleCell {
  public:
-  CBloodCell(int x, int y, CCellGrid* grid) : x(x), y(y), grid(grid) {}
+  CBloodCell(int x, int y, CCellGrid* grid);
+  ~CBloodCell() override;
+  CBloodCell(const CBloodCell&) = delete;
+  CBloodCell& operator=(const CBloodCell&) = delete;
   int getType() const override { return 2; }
   int getState() const override { return state; }
   void update(bool force) override;
   void moveTo(int nx, int ny);
+
+  // Blood cells come and go by the thousand; a pool keeps them close together
+  // in memory, which is what the sweeps over the board are bound by.
+  static void* operator new(size_t size);
+  static void operator delete(void* p);
 
   float slide = 0;
   int lastTick = 0;
@@ -54,10 +72,15 @@ class CCellGrid {
   CCellGrid& operator=(const CCellGrid&) = delete;
 
   // Clamped to 0 ... width and 0 ... height (inclusive); never fails.
-  ISingleCell*& at(int x, int y);
+  ISingleCell*& at(int x, int y) {
+    x = x < 0 ? 0 : (x > width ? width : x);
+    y = y < 0 ? 0 : (y > height ? height : y);
+    return slots[x + y * width];
+  }
   ISingleCell*& atRaw(int x, int y) { return slots[x + y * width]; }
   ISingleCell*& atIndex(int i) { return slots[i]; }
 
+  // Destroys every cell, the spare slots' included, and empties the slots.
   void clear();
   void putBlood(int x, int y);
   void draw();
@@ -77,6 +100,7 @@ constexpr float kColumnsPerPixel = 0.78287464f;
 constexpr float kRowsPerPixel = 0.78438663f;
 constexpr float kGridLeft = 101.0f;
 constexpr float kGridTop = 237.0f;
+constexpr unsigned kBloodColor = 0xB2FFE014u;
 
 Vec2 gridToScreen(Vec2 g);
 Vec2 screenToGrid(Vec2 s);

@@ -1,0 +1,128 @@
+// The cell grid: construction, clamped storage, blood creation, the mapping
+// between screen and grid, and drawing the blood as merged horizontal bars.
+#include "sim/cell_grid.h"
+
+#include <cstddef>
+#include <new>
+
+#include "globals.h"
+#include "render/sprite.h"
+#include "sim/blood.h"
+
+namespace {
+
+// A free list over blocks that are never handed back: the grid holds at most
+// a board's worth of blood, and reuse keeps live cells packed. Plain pointers
+// only, so the pool needs no construction and outlives every cell.
+union PoolSlot {
+  PoolSlot* next;
+  alignas(CBloodCell) unsigned char storage[sizeof(CBloodCell)];
+};
+PoolSlot* g_freeSlots = nullptr;
+constexpr size_t kPoolBlock = 4096;
+
+void refillPool() {
+  auto* block = static_cast<PoolSlot*>(::operator new(sizeof(PoolSlot) * kPoolBlock));
+  for (size_t i = kPoolBlock; i-- > 0;) {
+    block[i].next = g_freeSlots;
+    g_freeSlots = &block[i];
+  }
+}
+
+void closeRun(float startX, float endX, float top) {
+  const float bottom = top + kCellHeight;
+  ColoredCorner c[4] = {{startX, top, kBloodColor},
+                        {endX, top, kBloodColor},
+                        {endX, bottom, kBloodColor},
+                        {startX, bottom, kBloodColor}};
+  drawColoredQuad(c);
+}
+
+}  // namespace
+
+CBloodCell::CBloodCell(int x, int y, CCellGrid* grid) : ISingleCell(kBlood), x(x), y(y), grid(grid) {
+  ++bloodStats().created;
+}
+
+CBloodCell::~CBloodCell() { ++bloodStats().destroyed; }
+
+void* CBloodCell::operator new(size_t size) {
+  if (size != sizeof(CBloodCell)) return ::operator new(size);
+  if (!g_freeSlots) refillPool();
+  PoolSlot* s = g_freeSlots;
+  g_freeSlots = s->next;
+  return s;
+}
+
+void CBloodCell::operator delete(void* p) {
+  if (!p) return;
+  auto* s = static_cast<PoolSlot*>(p);
+  s->next = g_freeSlots;
+  g_freeSlots = s;
+}
+
+CCellGrid::CCellGrid(int width, int height)
+    : width(width), height(height), slotCount((width + 1) * (height + 1)), slots(slotCount + 1, nullptr) {}
+
+CCellGrid::~CCellGrid() { clear(); }
+
+void CCellGrid::clear() {
+  // The spare slots after the last row are emptied too: a cell stored there
+  // through the clamped access would otherwise outlive the grid.
+  for (ISingleCell*& slot : slots) {
+    if (!slot) continue;
+    if (slot->kind == ISingleCell::kBlood) ++bloodStats().cleared;
+    delete slot;
+    slot = nullptr;
+  }
+}
+
+void CCellGrid::putBlood(int x, int y) {
+  ISingleCell*& slot = at(x, y);
+  if (slot) return;
+  slot = new CBloodCell(x, y, this);
+}
+
+void CCellGrid::draw() {
+  if (height - 1 <= 0) return;
+  float top = kGridTop;
+  for (int row = 0; row < height - 1; ++row) {
+    float x = kGridLeft;
+    float runStart = 0;
+    bool open = false;
+    ISingleCell* const* rowSlots = &slots[static_cast<size_t>(row) * width];
+    for (int col = 0; col < width - 1; ++col) {
+      x += kCellWidth;
+      const ISingleCell* c = rowSlots[col];
+      const bool blood = c && (c->kind == ISingleCell::kBlood ||
+                               (c->kind == ISingleCell::kOther && c->getType() != 1));
+      if (blood) {
+        if (!open) {
+          open = true;
+          runStart = x;
+        }
+      } else if (open) {
+        closeRun(runStart, x, top);
+        open = false;
+      }
+    }
+    if (open) closeRun(runStart, x, top);
+    top += kCellHeight;
+  }
+}
+
+CCellGrid& cellGrid() { return g_cellGrid; }
+
+Vec2 gridToScreen(Vec2 g) {
+  const float sx = g.x * kCellWidth;
+  const float sy = g.y * kCellHeight;
+  return {sx + kGridLeft, sy + kGridTop};
+}
+
+Vec2 screenToGrid(Vec2 s) { return {(s.x - kGridLeft) * kColumnsPerPixel, (s.y - kGridTop) * kRowsPerPixel}; }
+
+void screenToCell(Vec2 s, int& cx, int& cy) {
+  const Vec2 g = screenToGrid(s);
+  cx = static_cast<int>(g.x);
+  cy = static_cast<int>(g.y);
+}
