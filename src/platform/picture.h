@@ -1,0 +1,44 @@
+// Picture files: PNG and JPEG only, checked before decoding and decoded with
+// SDL_image's own loader for each format into A8R8G8B8 pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/device.h"
+
+namespace platform {
+
+// Pictures beyond this size in either direction are refused unread.
+constexpr int kMaxPictureSize = 4096;
+// Files beyond this size are refused unread.
+constexpr size_t kMaxPictureFileBytes = 64u << 20;
+
+enum class PictureFormat { kUnknown, kPng, kJpeg };
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> argb;  // width * height pixels, row after row, alpha in bits 24..31
+};
+
+// The path as the file system sees it: backslashes become slashes.
+std::string nativePath(const std::string& path);
+
+// Reads a regular file whole; false for folders, missing or oversized files.
+bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes);
+
+// Checks a file's bytes without decoding: a known format, a size within
+// limits, and every chunk or segment present up to the end marker.
+bool inspectPicture(const uint8_t* data, size_t size, PictureFormat& format, ImageInfo& info);
+
+// Header information of a picture file; false when it is not a usable picture.
+bool readPictureInfo(const std::string& path, ImageInfo& info);
+
+// Decodes a picture file; opaque pictures get alpha 255.
+bool decodePicture(const std::string& path, Picture& out);
+bool decodePicture(const uint8_t* data, size_t size, Picture& out);
+
+}  // namespace platform
