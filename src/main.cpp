@@ -3,6 +3,8 @@
 // whatever the layout of this file.
 #include "app_settings.h"
 #include "engine/xml_bind.h"
+#include "game/game_manager.h"
+#include "game/game_part.h"
 
 namespace {
 const char* const kBindingSource = ".\\src\\main";
@@ -11,4 +13,24 @@ const char* const kBindingSource = ".\\src\\main";
 void CAppSettings::Bind(brin::CXmlBindContext& ctx) {
   brin::BindField(ctx, "Debug", debug, kBindingSource, 2304);
   brin::BindField(ctx, "SpriteDevice", spriteDevice, kBindingSource, 2305);
+}
+
+void CGamePart::Bind(brin::CXmlBindContext& ctx) {
+  brin::BindField(ctx, "Filename", fileName, kBindingSource, 2410);
+  brin::BindField(ctx, "ImageFile", imageFile, kBindingSource, 2411);
+  brin::BindField(ctx, "GameplayCost", cost, kBindingSource, 2412);
+  brin::BindField(ctx, "GameplayHowLongOnBoard", lifetime, kBindingSource, 2413);
+  brin::BindField(ctx, "GameplayIsBomb", bomb, kBindingSource, 2414);
+  // A part read from its file is ready to draw and stamp.
+  if (ctx.direction == brin::kBindRead) loadPictures();
+}
+
+void CGameManager::Bind(brin::CXmlBindContext& ctx) {
+  brin::BindField(ctx, "P1_InitValue", player1Value, kBindingSource, 2520);
+  brin::BindField(ctx, "P2_InitValue", player2Value, kBindingSource, 2521);
+  brin::BindField(ctx, "P1_TargetValue", player1Target, kBindingSource, 2522);
+  brin::BindField(ctx, "P2_TargetValue", player2Target, kBindingSource, 2523);
+  brin::BindField(ctx, "TurnLength", turnLength, kBindingSource, 2524);
+  brin::BindField(ctx, "ChangeTime", changeTime, kBindingSource, 2525);
+  brin::BindField(ctx, "DraggingAllowed", draggingAllowed, kBindingSource, 2526);
 }

@@ -1,0 +1,159 @@
+// Game parts: loading, moving and turning as solid bodies in the grid,
+// dropping, explosions, and the lifetime that fades a placed part away.
+#include "game/game_part.h"
+
+#include <cmath>
+
+#include "engine/xml_bind.h"
+#include "game/game_manager.h"
+#include "game/player_controller.h"
+#include "game/rules.h"
+#include "platform/clock.h"
+#include "render/sprite.h"
+#include "sim/cell_grid.h"
+
+namespace {
+
+int g_lastPartId = 1;
+
+constexpr float kTurnThreshold = 0.025f;
+constexpr float kRadiansToDegrees = 57.29578f;
+constexpr float kBlastRadius = 45.0f;
+constexpr float kDyingFadeMs = 500.0f;
+constexpr float kLifetimeFadeMs = 1000.0f;
+
+}  // namespace
+
+CGamePart::CGamePart() { id = ++g_lastPartId; }
+
+CGamePart::~CGamePart() { destroy(); }
+
+void CGamePart::releaseMasks() {
+  // The rotated mask is either our own turned copy or the mask itself; each
+  // is owned exactly once, so nothing is ever freed twice.
+  rotatedMask = nullptr;
+  ownedRotatedMask.reset();
+  mask.reset();
+}
+
+void CGamePart::loadPictures() {
+  releaseMasks();
+  mask = loadAlphaMask(fileName);
+  rotatedMask = mask.get();
+  if (sprite) {
+    destroySprite(sprite);
+    sprite = nullptr;
+  }
+  sprite = createSprite(imageFile, 100);
+}
+
+void CGamePart::placeSprite() {
+  if (!sprite) return;
+  sprite->x = screen.x - sprite->width * sprite->scaleX * 0.5f;
+  sprite->y = screen.y - sprite->height * sprite->scaleY * 0.5f;
+}
+
+void CGamePart::setGridPosition(Vec2 gridPoint) {
+  if (gridPoint.x == gridX && gridPoint.y == gridY) return;
+  if (inGrid) unstamp(*this);
+  Vec2 move{gridPoint.x - gridX, gridPoint.y - gridY};
+  gridX = gridPoint.x;
+  gridY = gridPoint.y;
+  screen = gridToScreen(gridPoint);
+  placeSprite();
+  if (inGrid) {
+    float length = std::sqrt(move.x * move.x + move.y * move.y);
+    Vec2 dir = length > 0 ? Vec2{move.x / length, move.y / length} : Vec2{0, 0};
+    stamp(*this, dir);
+  }
+}
+
+void CGamePart::setRotation(float angle) {
+  if (absf(angle - rotation) <= kTurnThreshold) return;
+  if (inGrid) unstamp(*this);
+  rotation = angle;
+  rotatedMask = nullptr;
+  ownedRotatedMask.reset();
+  if (mask) {
+    ownedRotatedMask = rotateMask(mask.get(), 360.0 - angle * kRadiansToDegrees);
+    rotatedMask = ownedRotatedMask.get();
+  }
+  if (inGrid) stamp(*this, Vec2{0, -1});
+  if (sprite) sprite->rotation = angle;
+}
+
+void CGamePart::update() {
+  if (inShop || placedTime == 0) return;
+  uint32_t now = platform::ticks();
+  float age = static_cast<float>(now - placedTime);
+  if (dying) {
+    if (age > 0 && age < kDyingFadeMs && sprite) sprite->color[3] = 1 - age / kDyingFadeMs;
+    if (age > kDyingFadeMs) finished = true;
+    return;
+  }
+  float late = age - lifetime + kLifetimeFadeMs;
+  if (late > 0 && late < kLifetimeFadeMs && sprite) sprite->color[3] = 1 - late / kLifetimeFadeMs;
+  if (late > kLifetimeFadeMs) finished = true;
+}
+
+void CGamePart::drop() {
+  if (placedTime == 0) placedTime = platform::ticks();
+  if (!draggingAllowed && distanceSqToArenaCentre(screen) < sqr(kArenaRadius)) ownerPlayer = -1;
+  if (bomb != 0) explode(screen);
+}
+
+void CGamePart::destroy() {
+  unstamp(*this);
+  releaseMasks();
+  if (sprite) {
+    destroySprite(sprite);
+    sprite = nullptr;
+  }
+}
+
+std::unique_ptr<CGamePart> loadGamePart(const std::string& path) {
+  auto part = std::make_unique<CGamePart>();
+  brin::ReadXmlFile(*part, path, "GamePart");
+  return part;
+}
+
+std::unique_ptr<CGamePart> copyGamePart(const CGamePart& templatePart) {
+  auto part = std::make_unique<CGamePart>();
+  part->fileName = templatePart.fileName;
+  part->imageFile = templatePart.imageFile;
+  part->cost = templatePart.cost;
+  part->lifetime = templatePart.lifetime;
+  part->bomb = templatePart.bomb;
+  part->loadPictures();
+  part->setGridPosition(Vec2{templatePart.gridX, templatePart.gridY});
+  part->setRotation(templatePart.rotation);
+  return part;
+}
+
+void explode(Vec2 point) {
+  uint32_t now = platform::ticks();
+  for (CGamePart* part : g_partList) {
+    if (part->inShop || part->dying) continue;
+    float distSq = sqr(part->screen.x - point.x) + sqr(part->screen.y - point.y);
+    if (distSq <= sqr(kBlastRadius)) {
+      part->dying = true;
+      part->placedTime = now;
+    }
+  }
+}
+
+void partListPass(CDragState& drag) {
+  size_t i = 0;
+  while (i < g_partList.size()) {
+    CGamePart* part = g_partList[i];
+    if (!part->finished) {
+      part->update();
+      ++i;
+      continue;
+    }
+    if (drag.part == part) drag.part = nullptr;
+    delete part;
+    g_partList[i] = g_partList.back();
+    g_partList.pop_back();
+  }
+}

@@ -1,0 +1,136 @@
+// The game scene: construction of the board's pictures and the stomach, the
+// background pulse and sway, bars, timer and the sliding banner.
+#include "game/game_scene.h"
+
+#include <cmath>
+
+#include "game/game_part.h"
+#include "game/rules.h"
+#include "platform/clock.h"
+#include "render/sprite.h"
+#include "sim/placement.h"
+
+namespace {
+
+constexpr int kCopyCount = 10;
+constexpr float kBannerRestY = 156.0f;
+constexpr float kBannerGoneY = -512.0f;
+constexpr int kBannerEaseMs = 500;
+
+void centreSprite(CSprite* sprite, Vec2 centre) {
+  sprite->x = centre.x - sprite->width * sprite->scaleX * 0.5f;
+  sprite->y = centre.y - sprite->height * sprite->scaleY * 0.5f;
+}
+
+void easeQuarter(Vec2& p, Vec2 target) {
+  p.x += (target.x - p.x) * 0.25f;
+  p.y += (target.y - p.y) * 0.25f;
+}
+
+}  // namespace
+
+CGameScene::CGameScene() {
+  background = createSprite("data/gfx/background.jpg", 256);
+  for (int k = 0; k < kCopyCount; ++k) {
+    CSprite* copy = createSprite("data/gfx/background.jpg", 255);
+    copy->color[3] = 0.2f;
+    copies.push_back(copy);
+  }
+  bar1 = createSprite("data/gfx/player1_bar.png", 100);
+  bar2 = createSprite("data/gfx/player2_bar.png", 100);
+  timerDown = createSprite("data/gfx/timer_down.png", 100);
+  timerUp = createSprite("data/gfx/timer_up.png", 100);
+  timerDown->x = 53;
+  timerDown->y = 14;
+  timerUp->x = 15;
+  timerUp->y = 11;
+  dude = createSprite("data/gfx/dude.png", 100);
+  shadow = createSprite("data/gfx/shadow.png", 100);
+  shadow->x = 89;
+  shadow->y = 138;
+  shadow->behindGrid = false;
+
+  stomach = loadGamePart("data/parts/stomach.xml");
+  stomach->setGridPosition(Vec2{127, 105.5f});
+  stamp(*stomach, Vec2{0, -1});
+  stomach->ownerPlayer = 0;
+
+  setBar(1, 0.5f);
+  setBar(2, 0.5f);
+}
+
+CGameScene::~CGameScene() {
+  stomach.reset();
+  destroySprite(banner);
+  banner = nullptr;
+  for (CSprite* copy : copies) destroySprite(copy);
+  copies.clear();
+  for (CSprite* sprite : {background, bar1, bar2, timerUp, timerDown, dude, shadow}) destroySprite(sprite);
+}
+
+void CGameScene::update() {
+  animateBackground();
+  animateBanner();
+}
+
+void CGameScene::animateBackground() {
+  pulsePhase += 0.16f;
+  float s = pulsePhase / 2.5f;
+  if (s > 1) pulsePhase -= 2.5f;
+  sway += (swayTarget - sway) * 0.5f * 0.16f;
+  pulse = std::sin(s * 6.283f) * 0.75f * (pulseTarget - pulse) + 1;
+  for (int k = 0; k < static_cast<int>(copies.size()); ++k) {
+    CSprite* copy = copies[k];
+    copy->rotation = static_cast<float>(k) * sway / 10;
+    float g = 1 + static_cast<float>(k) * (pulse - 1) / 10;
+    if (g > 0) {
+      copy->scaleX = g;
+      copy->scaleY = g;
+    }
+    centreSprite(copy, Vec2{256, 256});
+  }
+}
+
+void CGameScene::animateBanner() {
+  if (!banner) return;
+  int64_t t = static_cast<int64_t>(static_cast<uint32_t>(platform::ticks() - bannerStart));
+  if (t < kBannerEaseMs) easeQuarter(bannerPosition, Vec2{256, kBannerRestY});
+  if (t > bannerDuration - kBannerEaseMs) easeQuarter(bannerPosition, Vec2{256, kBannerGoneY});
+  if (t > bannerDuration) {
+    destroySprite(banner);
+    banner = nullptr;
+    return;
+  }
+  centreSprite(banner, bannerPosition);
+}
+
+void CGameScene::setBar(int player, float fill) {
+  CSprite* bar = player == 1 ? bar1 : bar2;
+  if (!bar) return;
+  Vec2 point = barPoint(player, fill);
+  bar->x = point.x;
+  bar->y = point.y;
+  if (bar->width == 0 || bar->height == 0) {
+    bar->scaleX = 0;
+    bar->scaleY = 0;
+  } else {
+    bar->scaleX = 1;
+    bar->scaleY = kBarHeight * fill / bar->height;
+  }
+}
+
+void CGameScene::setTimer(float share) {
+  share = clampf(share, 0, 1);
+  if (share > 0) timerDown->scaleX = share;
+  timerDown->scaleY = 1;
+}
+
+void CGameScene::showBanner(const std::string& path, int durationMs) {
+  destroySprite(banner);
+  banner = createSprite(path, 100);
+  banner->behindGrid = false;
+  bannerPosition = Vec2{256, -banner->height};
+  centreSprite(banner, bannerPosition);
+  bannerDuration = durationMs;
+  bannerStart = platform::ticks();
+}

@@ -1,0 +1,56 @@
+// The game screen's fixed pictures: the breathing background with its faded
+// copies, value bars, timers, decoration, the banner, and the stomach board.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "math2d.h"
+
+struct CSprite;
+class CGamePart;
+
+class CGameScene {
+ public:
+  // Builds every sprite and stamps the stomach into the grid.
+  CGameScene();
+  // Takes the stomach out of the grid and destroys every sprite.
+  ~CGameScene();
+  CGameScene(const CGameScene&) = delete;
+  CGameScene& operator=(const CGameScene&) = delete;
+
+  // Once per frame: the background pulse, then the banner animation.
+  void update();
+
+  // Player 1 or 2's bar filled to `fill` (0 ... 1), anchored at the bottom.
+  void setBar(int player, float fill);
+  // The share of the turn left; at 0 the timer keeps its last width.
+  void setTimer(float share);
+  // Replaces any banner with the picture, dropping in from above the window.
+  void showBanner(const std::string& path, int durationMs);
+
+  int bannerDuration = 0;
+  Vec2 bannerPosition;
+  CSprite* banner = nullptr;
+  uint32_t bannerStart = 0;
+  float pulsePhase = 0;
+  float sway = 0;
+  float pulse = 1;
+  float swayTarget = 0;
+  float pulseTarget = 1;
+  std::vector<CSprite*> copies;
+  CSprite* background = nullptr;
+  CSprite* bar1 = nullptr;
+  CSprite* bar2 = nullptr;
+  CSprite* timerUp = nullptr;
+  CSprite* timerDown = nullptr;
+  CSprite* dude = nullptr;
+  CSprite* shadow = nullptr;
+  std::unique_ptr<CGamePart> stomach;
+
+ private:
+  void animateBackground();
+  void animateBanner();
+};

@@ -1,0 +1,142 @@
+// The players' steering and mouse handling: vehicle-like driving of a part
+// inside the arena circle, and buying, picking, dragging and dropping parts.
+#include "game/player_controller.h"
+
+#include <cmath>
+
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "game/rules.h"
+#include "game/shop.h"
+#include "render/sprite.h"
+#include "sim/cell_grid.h"
+#include "sim/placement.h"
+
+int g_motionsSinceHover = 0;
+
+namespace {
+
+constexpr float kSpeedStep = 1.125f;
+constexpr float kCoastStep = 0.675f;
+constexpr float kMaxSpeed = 20.0f;
+constexpr float kMinSpeed = -7.5f;
+constexpr float kTurnStep = 0.07f;
+constexpr float kMaxTurnRate = 0.7f;
+constexpr float kTurnDamping = 0.7f;
+constexpr float kTurnStopBelow = 0.07f;
+constexpr float kTimeFactor = 0.16f;
+
+float faster(float speed) { return clampf(speed + kSpeedStep, 0, kMaxSpeed); }
+float slower(float speed) { return clampf(speed - kSpeedStep, kMinSpeed, kMaxSpeed); }
+float turnedLeft(float rate) { return clampf(rate - kTurnStep, -kMaxTurnRate, kMaxTurnRate); }
+float turnedRight(float rate) { return clampf(rate + kTurnStep, -kMaxTurnRate, kMaxTurnRate); }
+
+}  // namespace
+
+CPlayerController::CPlayerController(CGamePart* p) : part(p) {
+  if (!part) return;
+  direction = Vec2{std::cos(part->rotation), std::sin(part->rotation)};
+  position = part->screenCentre();
+}
+
+void CPlayerController::keyPress(int dir) {
+  if (dir < 0 || dir > 3) return;
+  keys[dir] = 1;
+  switch (dir) {
+    case kForward: speed = faster(speed); break;
+    case kBackward: speed = slower(speed); break;
+    case kTurnLeft: turnRate = turnedLeft(turnRate); break;
+    case kTurnRight: turnRate = turnedRight(turnRate); break;
+  }
+}
+
+void CPlayerController::keyRelease(int dir) {
+  if (dir < 0 || dir > 3) return;
+  keys[dir] = 0;
+}
+
+void CPlayerController::update() {
+  if (turnRate != 0) {
+    if (keys[kTurnLeft]) {
+      turnRate = turnedLeft(turnRate);
+    } else if (keys[kTurnRight]) {
+      turnRate = turnedRight(turnRate);
+    } else {
+      turnRate *= kTurnDamping;
+      if (absf(turnRate) < kTurnStopBelow) turnRate = 0;
+    }
+    rotateVector(direction.x, direction.y, turnRate * kTimeFactor);
+    // Renormalised so that rounding over thousands of frames cannot change
+    // the driving speed.
+    float length = std::sqrt(sqr(direction.x) + sqr(direction.y));
+    if (length > 0) direction = Vec2{direction.x / length, direction.y / length};
+    if (part) part->setRotation(std::atan2(direction.y, direction.x));
+  }
+  if (speed != 0) {
+    if (keys[kForward]) {
+      speed = faster(speed);
+    } else if (keys[kBackward]) {
+      speed = slower(speed);
+    } else {
+      // Forward motion coasts to a stop; reverse stops at once.
+      speed = clampf(speed - kCoastStep, 0, kMaxSpeed);
+    }
+    position.x += direction.x * speed * kTimeFactor;
+    position.y += direction.y * speed * kTimeFactor;
+    float distSq = distanceSqToArenaCentre(position);
+    if (distSq >= sqr(kArenaRadius)) {
+      float dist = std::sqrt(distSq);
+      position.x = kArenaCentreX + (position.x - kArenaCentreX) / dist * kArenaRadius;
+      position.y = kArenaCentreY + (position.y - kArenaCentreY) / dist * kArenaRadius;
+    }
+    if (part) part->setGridPosition(screenToGrid(position));
+  }
+}
+
+void CDragState::mouseMotion(float x, float y) {
+  mouse = Vec2{x, y};
+  ++g_motionsSinceHover;
+  if (part) {
+    part->setGridPosition(screenToGrid(Vec2{mouse.x + grabOffset.x, mouse.y + grabOffset.y}));
+    return;
+  }
+  if (g_motionsSinceHover < 2) return;
+  if (g_currentShop) {
+    g_motionsSinceHover = 0;
+    g_currentShop->hover(mouse);
+  }
+}
+
+void CDragState::press() {
+  if (held) return;
+  held = true;
+  // The length is read again at every step: a purchase appends its copy.
+  for (size_t i = 0; i < g_partList.size(); ++i) {
+    CGamePart* candidate = g_partList[i];
+    if (!hitTest(*candidate, mouse)) continue;
+    part = buyOrPick(candidate, g_currentPlayer);
+    if (!part) break;
+    Vec2 centre = part->screenCentre();
+    grabOffset = Vec2{centre.x - mouse.x, centre.y - mouse.y};
+    // A purchase puts the copy in the hand; scanning on could only pay again
+    // for a touching template or lose the copy to a later unpickable part.
+    if (part != candidate) break;
+  }
+}
+
+void CDragState::release() {
+  if (!held) return;
+  if (part) part->drop();
+  held = false;
+  part = nullptr;
+}
+
+void CDragState::turn(float radians) {
+  if (!held || !part) return;
+  part->setRotation(part->rotation + radians);
+}
+
+bool isSteeredPart(const CGamePart* p) {
+  if (!p || !g_game) return false;
+  return g_game->controller1.part == p || g_game->controller2.part == p;
+}

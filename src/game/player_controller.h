@@ -1,0 +1,57 @@
+// How players act: a controller steers one part like a vehicle with four
+// keys, and the drag state buys, picks, drags, turns and drops with the mouse.
+#pragma once
+
+#include "math2d.h"
+
+class CGamePart;
+
+// Key directions, as the input dispatch passes them.
+enum : int { kTurnRight = 0, kForward = 1, kBackward = 2, kTurnLeft = 3 };
+
+class CPlayerController {
+ public:
+  CPlayerController() = default;
+  // Starts at rest, heading along the part's rotation, at the part's centre.
+  explicit CPlayerController(CGamePart* part);
+
+  // A press sets the flag and gives the first increment at once; a release
+  // only clears the flag. Unknown directions are ignored.
+  void keyPress(int dir);
+  void keyRelease(int dir);
+
+  // Once per frame: turning, then driving, kept inside the arena circle.
+  void update();
+
+  CGamePart* part = nullptr;
+  Vec2 position;
+  Vec2 direction{1, 0};
+  float speed = 0;
+  float turnRate = 0;
+  int keys[4] = {0, 0, 0, 0};
+};
+
+// Value-initialised means idle: nothing held, nothing dragged.
+struct CDragState {
+  // Drags a held part; otherwise, every second event, lets the shop of the
+  // player whose turn it is show what lies under the mouse.
+  void mouseMotion(float x, float y);
+  // Left button: buys or picks up what lies under the mouse.
+  void press();
+  // Left button up: drops the dragged part.
+  void release();
+  // Wheel: turns the dragged part while the button is held.
+  void turn(float radians);
+
+  Vec2 mouse;
+  bool held = false;
+  CGamePart* part = nullptr;
+  Vec2 grabOffset;
+};
+
+// Mouse motion events since the shop last hovered.
+extern int g_motionsSinceHover;
+
+// True when one of the game's controllers steers the part (the shop slide
+// leaves such a template where it is).
+bool isSteeredPart(const CGamePart* part);

@@ -1,0 +1,189 @@
+// Shops: filling from the part files, the sliding row of templates, the
+// hover marker and cost slice on the value bar, and buying copies.
+#include "game/shop.h"
+
+#include "engine/directory_listing.h"
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "game/player_controller.h"
+#include "game/rules.h"
+#include "render/sprite.h"
+#include "sim/cell_grid.h"
+#include "sim/placement.h"
+
+namespace {
+
+void moveSprite(CSprite* sprite, float dx, float dy) {
+  if (!sprite) return;
+  sprite->x += dx;
+  sprite->y += dy;
+}
+
+void setHidden(CSprite* sprite, bool hidden) {
+  if (sprite) sprite->hidden = hidden;
+}
+
+void centreSprite(CSprite* sprite, Vec2 centre) {
+  if (!sprite) return;
+  sprite->x = centre.x - sprite->width * sprite->scaleX * 0.5f;
+  sprite->y = centre.y - sprite->height * sprite->scaleY * 0.5f;
+}
+
+void moveToScreen(CGamePart* part, Vec2 point) { part->setGridPosition(screenToGrid(point)); }
+
+}  // namespace
+
+CShop::~CShop() {
+  for (CSprite* sprite : {background, costSlice, highlight, cannotBuy}) destroySprite(sprite);
+}
+
+void CShop::loadPictures() {
+  background = createSprite("data/gfx/shop_background.png", 100);
+  background->x = kShopX;
+  background->y = kShopHiddenY;
+  costSlice = createSprite("data/gfx/timer_slice.png", 101);
+  costSlice->hidden = true;
+  highlight = createSprite("data/gfx/shop_highlight.png", 100);
+  highlight->behindGrid = false;
+  highlight->hidden = true;
+  cannotBuy = createSprite("data/gfx/shop_nocan.png", 100);
+  cannotBuy->behindGrid = false;
+  cannotBuy->hidden = true;
+  bringSpriteToFront(cannotBuy);
+  currentMarker = cannotBuy;
+  currentMarker->x = kShopX;
+  currentMarker->y = kShopHiddenY;
+  shown = 0;
+  position = Vec2{kShopX, kShopHiddenY};
+  target = position;
+}
+
+void CShop::fill(const std::string& name, int player) {
+  brin::CDirectoryListing listing;
+  listing.List("data/parts/" + name + "*.xml");
+  while (!listing.AtEnd()) {
+    std::string file = listing.Next();
+    if (file == "stomach.xml") continue;
+    CGamePart* part = loadGamePart("data/parts/" + file).release();
+    moveToScreen(part, Vec2{100, 30});
+    stamp(*part, Vec2{0, -1});
+    if (part->sprite) part->sprite->behindGrid = false;
+    part->ownerPlayer = player;
+    g_partList.push_back(part);
+    addTemplate(part);
+  }
+}
+
+void CShop::addTemplate(CGamePart* part) {
+  templates.push_back(part);
+  float spacing = 392.0f / static_cast<float>(templates.size() + 1);
+  float x = kShopX;
+  for (CGamePart* t : templates) {
+    x += spacing;
+    moveToScreen(t, Vec2{x, t->screenCentre().y});
+  }
+  float rowY = (shown ? kShopShownY : kShopHiddenY) + kTemplateDrop;
+  moveToScreen(part, Vec2{x, rowY});
+  part->inShop = true;
+  part->ownerShop = this;
+}
+
+void CShop::slide() {
+  if (absf(target.y - position.y) <= 0.5f) return;
+  float dx = (target.x - position.x) * 0.25f;
+  float dy = (target.y - position.y) * 0.25f;
+  moveSprite(background, dx, dy);
+  moveSprite(currentMarker, dx, dy);
+  for (CGamePart* t : templates) {
+    // A template out on the board under a player's keys is not part of the
+    // row any more; carrying it along would drag it through the blood.
+    if (isSteeredPart(t)) continue;
+    Vec2 centre = t->screenCentre();
+    moveToScreen(t, Vec2{centre.x + dx, centre.y + dy});
+  }
+  position.x += dx;
+  position.y += dy;
+}
+
+void CShop::show() {
+  shown = 1;
+  target = Vec2{kShopX, kShopShownY};
+}
+
+void CShop::hide() {
+  shown = 0;
+  target = Vec2{kShopX, kShopHiddenY};
+  setHidden(costSlice, true);
+}
+
+void CShop::hover(Vec2 mouse) {
+  CGamePart* found = nullptr;
+  for (CGamePart* t : templates) {
+    if (hitTest(*t, mouse)) {
+      found = t;
+      break;
+    }
+  }
+  if (!found) {
+    setHidden(currentMarker, true);
+    setHidden(costSlice, true);
+    return;
+  }
+  setHidden(costSlice, false);
+
+  int player = found->ownerPlayer;
+  float costShare = found->cost / valueScale;
+  float fill = 0;
+  if (g_game) {
+    fill = player == 1 ? g_game->player1Value / g_game->player1Target
+                       : g_game->player2Value / g_game->player2Target;
+    fill = clampf(fill, 0, 1);
+  }
+  Vec2 point = costShare > fill ? Vec2{0, 0} : barPoint(player == 1 ? 1 : 2, fill);
+  bool affordable = !(point.x == 0 && point.y == 0);
+
+  CSprite* chosen = affordable ? highlight : cannotBuy;
+  if (!affordable) setHidden(costSlice, true);
+  setHidden(highlight, true);
+  setHidden(cannotBuy, true);
+  if (chosen) {
+    chosen->hidden = false;
+    chosen->behindGrid = false;
+    bringSpriteToFront(chosen);
+    centreSprite(chosen, found->screenCentre());
+  }
+  currentMarker = chosen;
+
+  if (costSlice) {
+    costSlice->x = point.x;
+    costSlice->y = point.y;
+    if (costSlice->width == 0 || costSlice->height == 0) {
+      costSlice->scaleX = 0;
+      costSlice->scaleY = 0;
+    } else {
+      costSlice->scaleX = 1;
+      costSlice->scaleY = costShare * kBarHeight / costSlice->height;
+    }
+  }
+}
+
+CGamePart* buyOrPick(CGamePart* part, int currentPlayer) {
+  if (part->inShop) {
+    if (CShop* shop = part->ownerShop) {
+      setHidden(shop->costSlice, true);
+      setHidden(shop->currentMarker, true);
+    }
+    // Only the player whose turn it is may buy, and only from the own shop:
+    // clicking the other player's steered template must not spend for them.
+    if (part->ownerPlayer != currentPlayer) return nullptr;
+    if (!spendValue(part->ownerPlayer, part->cost)) return nullptr;
+    CGamePart* copy = copyGamePart(*part).release();
+    copy->ownerPlayer = currentPlayer;
+    stamp(*copy, Vec2{0, -1});
+    if (copy->sprite) copy->sprite->behindGrid = false;
+    g_partList.push_back(copy);
+    return copy;
+  }
+  if (part->dying) return nullptr;
+  return part->ownerPlayer == currentPlayer ? part : nullptr;
+}

@@ -1,0 +1,52 @@
+// A player's shop: the panel of template parts that slides in during the
+// player's turn, the hover marker with the cost on the value bar, and buying.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "math2d.h"
+
+class CGamePart;
+struct CSprite;
+
+class CShop {
+ public:
+  CShop() = default;
+  ~CShop();
+  CShop(const CShop&) = delete;
+  CShop& operator=(const CShop&) = delete;
+
+  void loadPictures();
+  // Loads "data/parts/" + name + "*.xml" (never the stomach) as templates of
+  // the player, appending each to the part list.
+  void fill(const std::string& name, int player);
+  // Appends to the row and spaces the whole row evenly.
+  void addTemplate(CGamePart* part);
+
+  // Once per frame: a quarter of the remaining way towards the target.
+  void slide();
+  void show();
+  void hide();
+  // Marks the first template under the mouse and shows its cost.
+  void hover(Vec2 mouse);
+
+  int shown = 0;
+  std::vector<CGamePart*> templates;  // owned by the part list
+  CSprite* background = nullptr;
+  CSprite* currentMarker = nullptr;
+  CSprite* highlight = nullptr;
+  CSprite* cannotBuy = nullptr;
+  CSprite* costSlice = nullptr;
+  Vec2 position{55, -210};
+  Vec2 target{55, -210};
+};
+
+constexpr float kShopX = 55.0f;
+constexpr float kShopShownY = 46.0f;
+constexpr float kShopHiddenY = -210.0f;
+constexpr float kTemplateDrop = 44.0f;  // templates sit this far below the panel's top
+
+// What the mouse press gets for a part under the mouse: a copy bought from a
+// template of the current player, the player's own placed part, or null.
+CGamePart* buyOrPick(CGamePart* part, int currentPlayer);

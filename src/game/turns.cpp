@@ -1,0 +1,56 @@
+// Turns, the countdown, the value bars and victory: the game manager's
+// per-frame update and the turn change with its banner and shops.
+#include <string>
+
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "game/game_scene.h"
+#include "platform/clock.h"
+
+namespace {
+constexpr int kTurnBannerMs = 1500;
+constexpr int kWinnerBannerMs = 5000;
+}
+
+void CGameManager::update(CGameScene& scene, CDragState& drag) {
+  if (gameOver) {
+    if (shop1.shown) shop1.hide();
+    if (shop2.shown) shop2.hide();
+    shop1.slide();
+    shop2.slide();
+    return;
+  }
+  float now = static_cast<float>(platform::ticks());
+  if (currentPlayer == 0 || now - turnStart > turnLength) {
+    changeTurn(currentPlayer == 1 ? 2 : 1, scene, drag);
+  }
+  scene.setTimer(clampf(1 - (now - turnStart) / turnLength, 0, 1));
+  scene.setBar(1, clampf(player1Value / player1Target, 0, 1));
+  scene.setBar(2, clampf(player2Value / player2Target, 0, 1));
+  if (player1Value > player1Target) {
+    scene.showBanner("data/gfx/player1_wins.png", kWinnerBannerMs);
+    gameOver = true;
+  } else if (player2Value > player2Target) {
+    scene.showBanner("data/gfx/player2_wins.png", kWinnerBannerMs);
+    gameOver = true;
+  }
+  controller1.update();
+  controller2.update();
+  shop1.slide();
+  shop2.slide();
+}
+
+void CGameManager::changeTurn(int player, CGameScene& scene, CDragState& drag) {
+  if (drag.part) {
+    drag.part->drop();
+    drag.part = nullptr;
+  }
+  g_currentPlayer = currentPlayer = player;
+  turnStart = static_cast<float>(platform::ticks()) + changeTime;
+  scene.showBanner("data/gfx/player" + std::to_string(player) + "_turn.png", kTurnBannerMs);
+  CShop& shown = player == 1 ? shop1 : shop2;
+  CShop& hidden = player == 1 ? shop2 : shop1;
+  if (!shown.shown) shown.show();
+  if (hidden.shown) hidden.hide();
+  g_currentShop = &shown;
+}
