@@ -1,0 +1,192 @@
+// Proves the shipped board: the stomach's walls hold five minutes of spout
+// blood, and both collectors are reachable; prints what each collector earned.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "globals.h"
+#include "platform/device.h"
+#include "platform/null_device.h"
+#include "render/image.h"
+#include "render/sprite.h"
+#include "sim/blood.h"
+#include "sim/cell_grid.h"
+#include "sim/placement.h"
+#include "sim/random.h"
+#include "sim/sim_step.h"
+
+namespace {
+
+constexpr const char* kStomachMask = "data/gfx/stomach_mask.png";
+constexpr int kStomachId = 2;
+constexpr int kSpoutColumn = 121;
+constexpr int kFiveMinutesOfSteps = 5 * 60 * 1000 / 16;  // 18750
+
+struct Collector {
+  int column;
+  int player;
+};
+constexpr Collector kCollectors[] = {{41, 1}, {205, 2}};
+constexpr int kCollectorTop = 141;
+constexpr int kCollectorSize = 10;
+
+long g_earned[3];
+void countEarnings(int player, int amount) {
+  if (player == 1 || player == 2) g_earned[player] += amount;
+}
+
+// The stomach stamped as the game's scene stamps it, on a fresh grid.
+class BoardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::setDevice(platform::createNullDevice());
+    resetSimulation();
+    mask_ = loadAlphaMask(kStomachMask);
+    ASSERT_TRUE(mask_) << kStomachMask << " must load as a mask";
+    stomach_.gridX = 127.0f;
+    stomach_.gridY = 105.5f;
+    stomach_.id = kStomachId;
+    stomach_.rotatedMask = mask_.get();
+    stamp(stomach_, {0.0f, -1.0f});
+    interior_ = floodFromSpout();
+  }
+
+  void TearDown() override {
+    resetSimulation();
+    setEarnReceiver(nullptr);
+    releaseAllTextures();
+    platform::releaseDevice();
+  }
+
+  static bool isGround(int x, int y) {
+    const ISingleCell* c = g_cellGrid.atRaw(x, y);
+    return c && c->getType() == 1;
+  }
+
+  // Every slot blood can reach from the spout through cells that are not wall.
+  std::vector<bool> floodFromSpout() const {
+    const int w = g_cellGrid.width;
+    const int h = g_cellGrid.height;
+    std::vector<bool> seen(static_cast<size_t>(w) * h, false);
+    std::deque<std::pair<int, int>> open;
+    if (!isGround(kSpoutColumn, 0)) {
+      seen[kSpoutColumn] = true;
+      open.push_back({kSpoutColumn, 0});
+    }
+    while (!open.empty()) {
+      auto [x, y] = open.front();
+      open.pop_front();
+      const int next[4][2] = {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}};
+      for (const auto& n : next) {
+        if (n[0] < 0 || n[0] >= w || n[1] < 0 || n[1] >= h) continue;
+        const size_t i = static_cast<size_t>(n[0]) + static_cast<size_t>(n[1]) * w;
+        if (seen[i] || isGround(n[0], n[1])) continue;
+        seen[i] = true;
+        open.push_back({n[0], n[1]});
+      }
+    }
+    return seen;
+  }
+
+  bool inside(int x, int y) const { return interior_[static_cast<size_t>(x) + static_cast<size_t>(y) * 256]; }
+
+  std::unique_ptr<CAlphaMask> mask_;
+  CPlacedMask stomach_;
+  std::vector<bool> interior_;
+};
+
+TEST_F(BoardTest, WallsCloseTheStomachExceptUnderTheSpout) {
+  const int w = g_cellGrid.width;
+  const int h = g_cellGrid.height;
+  ASSERT_TRUE(inside(kSpoutColumn, 0)) << "the spout must open into the stomach";
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (!inside(x, y)) continue;
+      // The interior never touches the grid's border except the opening in row 0,
+      // which must lie inside the strip the top clean-up empties.
+      EXPECT_TRUE(x > 0 && x < w - 1 && y < h - 1) << "interior reaches the border at " << x << "," << y;
+      if (y == 0) {
+        EXPECT_TRUE(x >= 90 && x <= 159) << "opening outside the clean-up strip at column " << x;
+      }
+    }
+  }
+  // Every slot that is neither wall nor interior is a pocket blood could be
+  // pushed into and lost in; the board has none.
+  int pockets = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (!inside(x, y) && !isGround(x, y)) ++pockets;
+  EXPECT_EQ(pockets, 0);
+}
+
+TEST_F(BoardTest, CollectorsLieInsideAndMirrorEachOther) {
+  for (const Collector& c : kCollectors)
+    for (int r = 0; r < kCollectorSize; ++r)
+      for (int k = 0; k < kCollectorSize; ++k)
+        EXPECT_TRUE(inside(c.column + k, kCollectorTop + r)) << "collector " << c.player << " cell " << k << "," << r;
+  // Mirror image about the line between columns 127 and 128, which is also the
+  // line halfway between the two collectors.
+  int asymmetric = 0;
+  for (int y = 0; y < g_cellGrid.height; ++y)
+    for (int x = 0; x < 128; ++x)
+      if (isGround(x, y) != isGround(255 - x, y)) ++asymmetric;
+  EXPECT_EQ(asymmetric, 0);
+}
+
+TEST_F(BoardTest, FiveMinutesOfSpoutBloodStayInsideAndReachTheCollectors) {
+  loadAllImages();  // so the drops share one particle picture
+  seedRandom(20261206u);
+  g_earned[1] = g_earned[2] = 0;
+  setEarnReceiver(&countEarnings);
+
+  std::vector<long> earnedAtMinute;
+  for (int i = 1; i <= kFiveMinutesOfSteps; ++i) {
+    simulationStep();
+    if (i % 3750 == 0) {
+      earnedAtMinute.push_back(g_earned[1]);
+      earnedAtMinute.push_back(g_earned[2]);
+    }
+  }
+
+  long bloodInGrid = 0;
+  long outside = 0;
+  for (size_t i = 0; i < g_cellGrid.slots.size(); ++i) {
+    const ISingleCell* c = g_cellGrid.slots[i];
+    if (!c || c->getType() != 2) continue;
+    ++bloodInGrid;
+    const int x = static_cast<int>(i % 256);
+    const int y = static_cast<int>(i / 256);
+    if (y >= g_cellGrid.height || !inside(x, y)) ++outside;
+  }
+  const BloodStats& s = bloodStats();
+  std::printf("board after %d steps (5 min): spout made %llu blood cells, %ld still in the stomach\n",
+              kFiveMinutesOfSteps, static_cast<unsigned long long>(s.created), bloodInGrid);
+  std::printf("  collector 1 (player 1) earned %ld, collector 2 (player 2) earned %ld, top clean-up took %llu\n",
+              g_earned[1], g_earned[2], static_cast<unsigned long long>(s.cleanedTop));
+  for (size_t m = 0; m < earnedAtMinute.size(); m += 2)
+    std::printf("  after minute %zu: player 1 %ld, player 2 %ld\n", m / 2 + 1, earnedAtMinute[m],
+                earnedAtMinute[m + 1]);
+
+  EXPECT_EQ(outside, 0) << "blood escaped the stomach's walls";
+  EXPECT_EQ(s.lost, 0u);
+  // Only the collectors and the clean-up under the spout take blood away.
+  EXPECT_EQ(s.destroyed, s.collected[0] + s.collected[1] + s.cleanedTop);
+  EXPECT_EQ(static_cast<long>(s.created - s.destroyed), bloodInGrid);
+  EXPECT_EQ(static_cast<long>(s.collected[0]), g_earned[1]);
+  EXPECT_EQ(static_cast<long>(s.collected[1]), g_earned[2]);
+  // Left alone, the pool first fills the bowl, so early blood reaches a
+  // collector only where a player pushes it; then it spills over both lips,
+  // and neither side of the mirrored board takes much more than half.
+  const long firstMinute = earnedAtMinute[0] + earnedAtMinute[1];
+  EXPECT_LT(firstMinute * 20, static_cast<long>(s.created)) << "the bowl pays out too early";
+  EXPECT_GT(g_earned[1], 0);
+  EXPECT_GT(g_earned[2], 0);
+  const long total = g_earned[1] + g_earned[2];
+  EXPECT_GT(g_earned[1] * 100, total * 45) << "player 1's collector starves";
+  EXPECT_GT(g_earned[2] * 100, total * 45) << "player 2's collector starves";
+}
+
+}  // namespace
