@@ -1,0 +1,136 @@
+// The rule tests' world: temporary data folder, pictures, part files, null
+// device, fake clock, and a teardown that leaves no global state behind.
+#include "game_world.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/clock.h"
+#include "platform/null_device.h"
+#include "render/image.h"
+#include "render/sprite.h"
+#include "sim/blood.h"
+#include "sim/cell_grid.h"
+#include "sim/placement.h"
+#include "support/png_writer.h"
+
+namespace fs = std::filesystem;
+
+void GameWorld::SetUp() {
+  char buf[4096];
+  oldCwd_ = getcwd(buf, sizeof buf) ? buf : ".";
+  char tmpl[] = "/tmp/vesicor_game_XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  root_ = tmpl;
+  fs::create_directories(root_ + "/data/gfx");
+  fs::create_directories(root_ + "/data/parts");
+  ASSERT_EQ(chdir(root_.c_str()), 0);
+
+  using testing_support::writeSolidPng;
+  writeSolidPng("data/gfx/block.png", 20, 20, 0xffcc2222);
+  writeSolidPng("data/gfx/empty.png", 8, 8, 0x00000000);
+  writeSolidPng("data/gfx/background.jpg", 64, 64, 0xff402020);
+  writeSolidPng("data/gfx/player1_bar.png", 8, 100, 0xff2222cc);
+  writeSolidPng("data/gfx/player2_bar.png", 8, 100, 0xffcc2222);
+  writeSolidPng("data/gfx/timer_down.png", 100, 10, 0xffffffff);
+  writeSolidPng("data/gfx/timer_up.png", 104, 14, 0xff808080);
+  writeSolidPng("data/gfx/dude.png", 16, 16, 0xff00ff00);
+  writeSolidPng("data/gfx/shadow.png", 16, 16, 0x80000000);
+  writeSolidPng("data/gfx/shop_background.png", 400, 100, 0xff303030);
+  writeSolidPng("data/gfx/shop_highlight.png", 24, 24, 0x8000ff00);
+  writeSolidPng("data/gfx/shop_nocan.png", 24, 24, 0x80ff0000);
+  writeSolidPng("data/gfx/timer_slice.png", 8, 10, 0xffffff00);
+  writeSolidPng("data/gfx/player1_turn.png", 64, 32, 0xff0000ff);
+  writeSolidPng("data/gfx/player2_turn.png", 64, 32, 0xffff0000);
+  writeSolidPng("data/gfx/player1_wins.png", 64, 40, 0xff0000ff);
+  writeSolidPng("data/gfx/player2_wins.png", 64, 44, 0xffff0000);
+  // The board holds no walls here, so only the tests' parts are solid.
+  writeFile("data/parts/stomach.xml",
+            "<GamePart><Filename>data/gfx/empty.png</Filename><ImageFile>data/gfx/empty.png</ImageFile>"
+            "</GamePart>\n");
+
+  platform::setDevice(platform::createNullDevice());
+  platform::setTickSource([this] { return now; });
+}
+
+void GameWorld::TearDown() {
+  for (CGamePart* part : g_partList) delete part;
+  g_partList.clear();
+  game.reset();
+  scene.reset();
+  g_game = nullptr;
+  g_scene = nullptr;
+  g_currentPlayer = 0;
+  g_currentShop = nullptr;
+  valueScale = 20000;
+  draggingAllowed = false;
+  g_motionsSinceHover = 0;
+  setEarnReceiver(nullptr);
+  g_cellGrid.clear();
+  destroyAllSprites();
+  platform::releaseDevice();
+  platform::resetTickSource();
+  if (!oldCwd_.empty()) EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
+  if (!root_.empty()) fs::remove_all(root_);
+}
+
+void GameWorld::writeFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string GameWorld::readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void GameWorld::writePart(const std::string& fileName, float cost, float lifetime, int bomb,
+                          const std::string& picture) {
+  std::ostringstream xml;
+  xml << "<GamePart>\n  <Filename>" << picture << "</Filename>\n  <ImageFile>" << picture
+      << "</ImageFile>\n  <GameplayCost>" << cost << "</GameplayCost>\n  <GameplayHowLongOnBoard>" << lifetime
+      << "</GameplayHowLongOnBoard>\n  <GameplayIsBomb>" << bomb << "</GameplayIsBomb>\n</GamePart>\n";
+  writeFile("data/parts/" + fileName, xml.str());
+}
+
+void GameWorld::writeDefaultParts() {
+  writePart("player1_a.xml");
+  writePart("player2_a.xml");
+}
+
+void GameWorld::buildScene() {
+  scene = std::make_unique<CGameScene>();
+  g_scene = scene.get();
+}
+
+void GameWorld::buildGame(bool bind) {
+  if (!scene) buildScene();
+  game = std::make_unique<CGameManager>();
+  g_game = game.get();
+  if (bind) ASSERT_TRUE(bindControllers(*game));
+}
+
+void GameWorld::frame() {
+  partListPass(drag);
+  if (game) game->update(*scene, drag);
+  if (scene) scene->update();
+}
+
+CGamePart* GameWorld::placePart(int owner, Vec2 screenPoint, bool placed, int bomb) {
+  auto part = std::make_unique<CGamePart>();
+  part->fileName = "data/gfx/block.png";
+  part->imageFile = "data/gfx/block.png";
+  part->bomb = bomb;
+  part->loadPictures();
+  part->setGridPosition(screenToGrid(screenPoint));
+  stamp(*part, Vec2{0, -1});
+  part->ownerPlayer = owner;
+  if (placed) part->placedTime = now;
+  g_partList.push_back(part.get());
+  return part.release();
+}
