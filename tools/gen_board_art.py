@@ -160,7 +160,7 @@ def arc(cx, cy, radius, a0, a1, steps):
 PARTS = {
     "paddle": Shape(14, 36, chains=[(arc(17.0, 18.0, 13.5, 130, 230, 8), 2.8)],
                     circles=[(3.2, 18.0, 2.9)]),
-    "wall": Shape(48, 8, chains=[([(4.0, 4.0), (44.0, 4.0)], 3.3)]),
+    "wall": Shape(48, 8, chains=[([(4.0, 4.0), (44.0, 4.0)], 3.6)]),
     "scoop": Shape(38, 24, chains=[([(3.0, 3.0), (5.0, 14.0), (12.0, 20.5), (26.0, 20.5),
                                      (33.0, 14.0), (35.0, 3.0)], 2.7)]),
     "funnel": Shape(48, 27, chains=[([(3.0, 3.0), (20.5, 23.5)], 2.7), ([(45.0, 3.0), (27.5, 23.5)], 2.7)]),
@@ -168,14 +168,15 @@ PARTS = {
 }
 
 PART_ROSTER = [
-    # file stem, shape, cost, lifetime in ms, bomb. Costs are weighed against the
-    # ~60 value a second each collector takes once the bowl spills (a turn's worth
-    # of income buys a wall), lifetimes against a ten-minute game.
-    ("1_paddle", "paddle", 900, 30000, 0),
-    ("2_wall", "wall", 600, 40000, 0),
-    ("3_scoop", "scoop", 1200, 40000, 0),
-    ("4_funnel", "funnel", 1800, 45000, 0),
-    ("5_bomb", "bomb", 1500, 2000, 1),
+    # file stem, shape, cost, lifetime in ms, bomb. Once the bowl spills each
+    # collector takes about 60 a second; a wall laid over the other player's lip
+    # turns all of it your way for its lifetime, so walls are dear and short-lived
+    # and a bomb (which clears everything within 45 px) costs about as much.
+    ("1_paddle", "paddle", 800, 30000, 0),
+    ("2_wall", "wall", 1200, 30000, 0),
+    ("3_scoop", "scoop", 1000, 40000, 0),
+    ("4_funnel", "funnel", 1600, 45000, 0),
+    ("5_bomb", "bomb", 1400, 2000, 1),
 ]
 
 

@@ -136,12 +136,13 @@ TEST_F(BoardTest, CollectorsLieInsideAndMirrorEachOther) {
   EXPECT_EQ(asymmetric, 0);
 }
 
-TEST_F(BoardTest, FiveMinutesOfSpoutBloodStayInsideAndReachTheCollectors) {
+// Runs the spout for five minutes of game time and returns the running
+// earnings of both players at the end of every minute (p1, p2, p1, p2, ...).
+std::vector<long> runFiveMinutes() {
   loadAllImages();  // so the drops share one particle picture
   seedRandom(20261206u);
   g_earned[1] = g_earned[2] = 0;
   setEarnReceiver(&countEarnings);
-
   std::vector<long> earnedAtMinute;
   for (int i = 1; i <= kFiveMinutesOfSteps; ++i) {
     simulationStep();
@@ -150,6 +151,11 @@ TEST_F(BoardTest, FiveMinutesOfSpoutBloodStayInsideAndReachTheCollectors) {
       earnedAtMinute.push_back(g_earned[2]);
     }
   }
+  return earnedAtMinute;
+}
+
+TEST_F(BoardTest, FiveMinutesOfSpoutBloodStayInsideAndReachTheCollectors) {
+  const std::vector<long> earnedAtMinute = runFiveMinutes();
 
   long bloodInGrid = 0;
   long outside = 0;
@@ -187,6 +193,26 @@ TEST_F(BoardTest, FiveMinutesOfSpoutBloodStayInsideAndReachTheCollectors) {
   const long total = g_earned[1] + g_earned[2];
   EXPECT_GT(g_earned[1] * 100, total * 45) << "player 1's collector starves";
   EXPECT_GT(g_earned[2] * 100, total * 45) << "player 2's collector starves";
+}
+
+// The counter-play the shop sells: one wall laid as a lid over player 2's lip
+// seals that collector's alcove, and the spilling pool pays player 1 alone.
+TEST_F(BoardTest, AWallOverOneLipSendsTheSpillToTheOtherCollector) {
+  std::unique_ptr<CAlphaMask> wall = loadAlphaMask("data/gfx/p1_wall_mask.png");
+  ASSERT_TRUE(wall);
+  CPlacedMask lid;
+  lid.gridX = 204.0f;  // over columns 180 ... 227, from the bowl side of the lip to the outer wall
+  lid.gridY = 126.0f;  // rows 122 ... 129, resting on the lip's top
+  lid.id = 3;
+  lid.rotatedMask = wall.get();
+  stamp(lid, {0.0f, -1.0f});
+
+  runFiveMinutes();
+  std::printf("board with a wall over player 2's lip: player 1 earned %ld, player 2 earned %ld\n", g_earned[1],
+              g_earned[2]);
+  EXPECT_EQ(bloodStats().lost, 0u);
+  EXPECT_GT(g_earned[1], 0);
+  EXPECT_LT(g_earned[2] * 10, g_earned[1]) << "a lid over the lip should starve that collector";
 }
 
 }  // namespace
