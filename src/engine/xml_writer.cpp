@@ -11,7 +11,8 @@ namespace {
 // Indentation stops growing past this depth: a deep tree then writes in
 // time linear in its size instead of quadratic, and the reader trims the
 // indentation anyway.
-constexpr int kMaxIndentDepth = 64;
+constexpr int kMaxIndentDepth = 32;
+const std::string kIndent(2 * kMaxIndentDepth, ' ');
 }  // namespace
 
 void CXmlStreamHandler::WriteText(const std::string& text, std::ostream& out) {
@@ -41,9 +42,8 @@ void CXmlStreamHandler::WriteEndTag(const std::string& name, std::ostream& out) 
 
 void CXmlStreamHandler::WriteLine(const std::string& text, std::ostream& out) {
   const int indent = depth < 0 ? 0 : (depth > kMaxIndentDepth ? kMaxIndentDepth : depth);
-  for (int i = 0; i < indent; ++i) out << "  ";
+  out.write(kIndent.data(), 2 * indent);
   out << text << '\n';
-  out.flush();
 }
 
 void CXmlStreamHandler::WriteNode(const CXmlNode& node, std::ostream& out) {
@@ -70,6 +70,9 @@ void CXmlStreamHandler::WriteNode(const CXmlNode& node, std::ostream& out) {
       open.pop_back();
     }
   }
+  // One flush for the whole tree rather than one per line: a file of a
+  // million lines otherwise spends its time in system calls.
+  out.flush();
 }
 
 }  // namespace brin
