@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app_settings.h"
 #include "frame_pacer.h"
@@ -37,6 +38,8 @@ class CApplication {
   void runFrame(uint32_t now);
   void shutdown();
 
+  // Replays seed both random sources with a fixed value instead of the time.
+  void setSeed(unsigned seed) { seed_ = seed; }
   void setEventSource(EventSource source) { events_ = std::move(source); }
   // Called after every simulation step (replays count and hash steps here).
   void setStepObserver(std::function<void()> observer) { stepObserver_ = std::move(observer); }
@@ -60,5 +63,6 @@ class CApplication {
   CGameManager* game_ = nullptr;  // lives until the process ends
   CFramePacer pacer_;
   EventSource events_;
+  std::optional<unsigned> seed_;
   std::function<void()> stepObserver_;
 };

@@ -1,7 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, and runs every test.
+# Installs what is missing, then builds and runs every test: the whole suite
+# (with warnings as errors), the same suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the shipped game headless under valgrind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
+
+echo "== build and test =="
 bash tools/build.sh build-test -DVESICOR_WERROR=ON
 ctest --test-dir build-test --output-on-failure -j 2
+
+echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
+bash tools/build.sh build-asan -DVESICOR_WERROR=ON -DVESICOR_SANITIZE=ON -DVESICOR_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j 2
+
+echo "== the shipped game headless under valgrind =="
+bash tools/valgrind_game.sh build-test/vesicor

@@ -1,0 +1,156 @@
+// The application frame: start-up order, the paced main loop, event draining
+// and shutdown; see app.h.
+#include "app.h"
+
+#include <ctime>
+#include <iostream>
+
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "game/game_scene.h"
+#include "input.h"
+#include "platform/clock.h"
+#include "platform/device.h"
+#include "platform/video.h"
+#include "render/image.h"
+#include "render/sprite.h"
+#include "sim/cell_grid.h"
+#include "sim/random.h"
+#include "sim/sim_step.h"
+
+namespace {
+constexpr const char* kCaption = "Vesicor - release 1";
+}
+
+CApplication::CApplication() : events_([](SDL_Event& e) { return SDL_PollEvent(&e) != 0; }) {}
+
+CApplication::~CApplication() = default;
+
+int CApplication::run() {
+  if (!startup()) return 1;
+  while (poll()) {
+  }
+  shutdown();
+  return 0;
+}
+
+bool CApplication::startup() {
+  seedRandom(seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr)));
+  if (!platform::initVideo()) return false;
+  if (!platform::setVideoMode(false)) return false;
+  if (!platform::createDevice()) return false;
+  createSpriteInterface();
+  loadAllImages();
+  platform::setCaption(kCaption);
+
+  running_ = true;
+  g_debug = false;
+  g_spriteDevice = false;
+  settings_ = CAppSettings();
+  loadAppSettings(settings_);
+
+  scene_ = std::make_unique<CGameScene>();
+  drag_ = CDragState();
+  game_ = new CGameManager();
+  g_game = game_;
+  scene_->swayTarget = 0.1f;
+  g_scene = scene_.get();
+
+  pacer_.start(platform::ticks());
+  if (!bindControllers(*game_)) {
+    shutdown();
+    return false;
+  }
+  started_ = true;
+  return true;
+}
+
+bool CApplication::poll() {
+  uint32_t now = platform::ticks();
+  uint32_t wait = pacer_.msUntilDue(now);
+  if (wait > 0) {
+    // Sleeping the bulk of the wait keeps a core free; the last stretch is
+    // spun so frames still begin on the same tick.
+    if (wait >= 2) platform::sleepMs(1);
+    return running_;
+  }
+  runFrame(now);
+  return running_;
+}
+
+void CApplication::simulationStepOnce() {
+  simulationStep();
+  if (stepObserver_) stepObserver_();
+}
+
+void CApplication::printReport() {
+  std::cout << "fps: " << pacer_.reportedFrames << ", " << pacer_.reportedSteps << std::endl;
+  std::cout << game_->player1Value << ", " << game_->player2Value << std::endl;
+}
+
+void CApplication::runFrame(uint32_t now) {
+  if (pacer_.beginFrame(now)) {
+    if (g_debug) printReport();
+    scene_->swayTarget = -scene_->swayTarget;
+    scene_->pulseTarget = 1.01f;
+  }
+  int planned = pacer_.plannedSteps();
+  for (int i = 0; i < planned; ++i) {
+    if (!pacer_.takeStep(i)) break;
+    simulationStepOnce();
+  }
+
+  partListPass(drag_);
+  game_->update(*scene_, drag_);
+  scene_->update();
+
+  platform::Device* dev = platform::device();
+  dev->beginScene();
+  dev->clear(0);
+  drawFirstPass();
+  g_cellGrid.draw();
+  drawSecondPass();
+  dev->endScene();
+  dev->present();
+
+  drainEvents();
+}
+
+void CApplication::drainEvents() {
+  SDL_Event event;
+  while (events_(event)) {
+    switch (event.type) {
+      case SDL_VIDEORESIZE:
+        platform::handleResize(event.resize.w, event.resize.h);
+        continue;
+      case SDL_MOUSEMOTION: {
+        int x = 0, y = 0;
+        platform::currentWindowToDrawing(event.motion.x, event.motion.y, x, y);
+        event.motion.x = static_cast<Uint16>(x);
+        event.motion.y = static_cast<Uint16>(y);
+        break;
+      }
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        int x = 0, y = 0;
+        platform::currentWindowToDrawing(event.button.x, event.button.y, x, y);
+        event.button.x = static_cast<Uint16>(x);
+        event.button.y = static_cast<Uint16>(y);
+        break;
+      }
+      default:
+        break;
+    }
+    dispatchEvent(event, running_, game_, drag_);
+  }
+}
+
+void CApplication::shutdown() {
+  scene_.reset();
+  g_scene = nullptr;
+  g_cellGrid.clear();
+  destroyAllSprites();
+  releaseSpriteInterface();
+  platform::releaseDevice();
+  started_ = false;
+}

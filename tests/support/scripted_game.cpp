@@ -1,0 +1,351 @@
+// Scripted headless runs of the whole game; see scripted_game.h.
+#include "support/scripted_game.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "app.h"
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "globals.h"
+#include "platform/clock.h"
+#include "sim/cell_grid.h"
+#include "sim/particles.h"
+
+namespace testing_support {
+namespace {
+
+struct Fnv {
+  uint64_t h = 1469598103934665603ull;
+  void bytes(const void* p, size_t n) {
+    const auto* b = static_cast<const uint8_t*>(p);
+    for (size_t i = 0; i < n; ++i) {
+      h ^= b[i];
+      h *= 1099511628211ull;
+    }
+  }
+  template <class T>
+  void add(T v) {
+    bytes(&v, sizeof v);
+  }
+};
+
+std::string absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char buf[PATH_MAX];
+  std::string cwd = getcwd(buf, sizeof(buf)) ? buf : ".";
+  return cwd + "/" + path;
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// A private data folder per run: pictures and parts linked, settings copied,
+// since the game rewrites data/settings.xml at every start.
+std::string makeRunFolder(const GameScript& s) {
+  char tmpl[] = "/tmp/vesicor-run-XXXXXX";
+  if (!mkdtemp(tmpl)) return {};
+  std::string root = tmpl;
+  mkdir((root + "/data").c_str(), 0755);
+  if (symlink(absolute(s.gfxDir).c_str(), (root + "/data/gfx").c_str()) != 0) return {};
+  if (symlink(absolute(s.partsDir).c_str(), (root + "/data/parts").c_str()) != 0) return {};
+  if (!s.settingsXml.empty()) writeFile(root + "/data/settings.xml", s.settingsXml);
+  writeFile(root + "/data/app_settings.xml",
+            s.appSettingsXml.empty()
+                ? "<Settings>\n  <Debug>\n    0\n  </Debug>\n  <SpriteDevice>\n    1\n  </SpriteDevice>\n</Settings>\n"
+                : s.appSettingsXml);
+  return root;
+}
+
+void removeRunFolder(const std::string& root) {
+  if (root.empty()) return;
+  unlink((root + "/data/gfx").c_str());
+  unlink((root + "/data/parts").c_str());
+  unlink((root + "/data/settings.xml").c_str());
+  unlink((root + "/data/app_settings.xml").c_str());
+  unlink((root + "/stdout.txt").c_str());
+  unlink((root + "/result.txt").c_str());
+  rmdir((root + "/data").c_str());
+  rmdir(root.c_str());
+}
+
+void childRun(const GameScript& s, const FrameHook& hook, const std::string& root) {
+  if (chdir(root.c_str()) != 0) _exit(3);
+  if (!std::freopen((root + "/stdout.txt").c_str(), "w", stdout)) _exit(3);
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+
+  const uint32_t start = 1000;
+  uint32_t now = start;
+  int sleeps = 0;
+  platform::setTickSource([&now] { return now; });
+  platform::setSleeper([&now, &sleeps](uint32_t ms) {
+    now += ms;
+    ++sleeps;
+  });
+
+  CApplication app;
+  size_t next = 0;
+  std::vector<TimedEvent> events = s.events;
+  app.setEventSource([&](SDL_Event& e) {
+    if (next < events.size() && events[next].tick + start <= now) {
+      e = events[next++].event;
+      return true;
+    }
+    return false;
+  });
+  int steps = 0;
+  app.setStepObserver([&steps] { ++steps; });
+
+  app.setSeed(s.seed);
+  bool started = app.startup();
+  std::ostringstream result;
+  result << "started " << (started ? 1 : 0) << "\n";
+  int frames = 0;
+  int spins = 0;
+  size_t nextCheckpoint = 0;
+  if (started) {
+    while (app.running() && now - start < s.durationMs) {
+      if (s.throughPoll) {
+        uint32_t before = now;
+        int sleptBefore = sleeps;
+        float framesBefore = app.pacer().frameCounter;
+        uint32_t frameTickBefore = app.pacer().lastFrameTick;
+        app.poll();
+        bool ranFrame = app.pacer().lastFrameTick != frameTickBefore || app.pacer().frameCounter != framesBefore;
+        if (!ranFrame) {
+          if (sleeps == sleptBefore && now == before) {
+            ++spins;
+            now += 1;  // the spinning loop sees the clock move on
+          }
+          continue;
+        }
+      } else {
+        now += CFramePacer::kFrameMs;
+        app.runFrame(now);
+      }
+      ++frames;
+      uint32_t gameMs = now - start;
+      if (hook) hook(app, gameMs);
+      while (nextCheckpoint < s.hashAt.size() && s.hashAt[nextCheckpoint] <= gameMs) {
+        result << "checkpoint " << std::hex << worldHash(app) << std::dec << "\n";
+        ++nextCheckpoint;
+      }
+    }
+    CGameManager* game = app.game();
+    result << "hash " << std::hex << worldHash(app) << std::dec << "\n";
+    result << "values " << game->player1Value << " " << game->player2Value << "\n";
+    result << "gameover " << (game->gameOver ? 1 : 0) << "\n";
+    result << "parts " << g_partList.size() << "\n";
+    app.shutdown();
+  }
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  result << "frames " << frames << "\nsteps " << steps << "\nrss " << ru.ru_maxrss << "\n";
+  result << "sleeps " << sleeps << "\nspins " << spins << "\n";
+  std::fflush(stdout);
+  writeFile(root + "/result.txt", result.str());
+  std::fflush(nullptr);
+  _exit(0);
+}
+
+}  // namespace
+
+uint64_t worldHash(const CApplication& app) {
+  Fnv f;
+  for (int i = 0; i < g_cellGrid.slotCount + 1; ++i) {
+    ISingleCell* c = g_cellGrid.slots[i];
+    if (!c) continue;
+    f.add(i);
+    f.add(c->getType());
+    f.add(c->getState());
+    f.add(c->getOwner());
+  }
+  if (const CGameManager* game = app.game()) {
+    f.add(game->player1Value);
+    f.add(game->player2Value);
+    f.add(game->gameOver);
+  }
+  for (const CGamePart* p : g_partList) {
+    f.add(p->id);
+    f.add(p->gridX);
+    f.add(p->gridY);
+    f.add(p->rotation);
+    f.add(p->ownerPlayer);
+    f.add(p->dying);
+    f.add(p->placedTime);
+  }
+  for (const CParticle* d : g_particleList) {
+    f.add(d->x);
+    f.add(d->y);
+    f.add(d->vx);
+    f.add(d->vy);
+  }
+  return f.h;
+}
+
+GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
+  GameRunResult r;
+  std::string root = makeRunFolder(script);
+  if (root.empty()) {
+    r.crashed = true;
+    return r;
+  }
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) childRun(script, hook, root);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.output = readFile(root + "/stdout.txt");
+  std::istringstream in(readFile(root + "/result.txt"));
+  std::string key;
+  bool any = false;
+  while (in >> key) {
+    any = true;
+    if (key == "started") in >> r.started;
+    else if (key == "hash") in >> std::hex >> r.hash >> std::dec;
+    else if (key == "checkpoint") {
+      uint64_t h = 0;
+      in >> std::hex >> h >> std::dec;
+      r.checkpointHashes.push_back(h);
+    } else if (key == "values") in >> r.value1 >> r.value2;
+    else if (key == "gameover") in >> r.gameOver;
+    else if (key == "parts") in >> r.parts;
+    else if (key == "frames") in >> r.frames;
+    else if (key == "steps") in >> r.steps;
+    else if (key == "rss") in >> r.peakRssKb;
+    else if (key == "sleeps") in >> r.sleeps;
+    else if (key == "spins") in >> r.spins;
+  }
+  r.crashed = !any || r.exitCode != 0;
+  removeRunFolder(root);
+  return r;
+}
+
+SDL_Event keyEvent(bool down, SDLKey key) {
+  SDL_Event e;
+  std::memset(&e, 0, sizeof e);
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.sym = key;
+  return e;
+}
+
+SDL_Event motionEvent(int x, int y) {
+  SDL_Event e;
+  std::memset(&e, 0, sizeof e);
+  e.type = SDL_MOUSEMOTION;
+  e.motion.x = static_cast<Uint16>(x);
+  e.motion.y = static_cast<Uint16>(y);
+  return e;
+}
+
+SDL_Event buttonEvent(bool down, int button, int x, int y) {
+  SDL_Event e;
+  std::memset(&e, 0, sizeof e);
+  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  e.button.button = static_cast<Uint8>(button);
+  e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.button.x = static_cast<Uint16>(x);
+  e.button.y = static_cast<Uint16>(y);
+  return e;
+}
+
+bool parseScript(const std::string& text, GameScript& s, std::string& expectHex, std::string& error) {
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    size_t hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    std::istringstream in(line);
+    std::string cmd;
+    if (!(in >> cmd)) continue;
+    auto fail = [&](const std::string& why) {
+      error = "line " + std::to_string(number) + ": " + why;
+      return false;
+    };
+    if (cmd == "seed") {
+      if (!(in >> s.seed)) return fail("seed needs a number");
+    } else if (cmd == "duration") {
+      if (!(in >> s.durationMs)) return fail("duration needs milliseconds");
+    } else if (cmd == "gfx") {
+      in >> s.gfxDir;
+    } else if (cmd == "parts") {
+      in >> s.partsDir;
+    } else if (cmd == "settings") {
+      std::string path;
+      in >> path;
+      s.settingsXml = readFile(path);
+      if (s.settingsXml.empty()) return fail("cannot read " + path);
+    } else if (cmd == "expect") {
+      in >> expectHex;
+    } else if (cmd == "checkpoint") {
+      uint32_t ms = 0;
+      if (!(in >> ms)) return fail("checkpoint needs milliseconds");
+      s.hashAt.push_back(ms);
+    } else if (cmd == "at") {
+      TimedEvent te;
+      std::string what;
+      if (!(in >> te.tick >> what)) return fail("at needs a time and an event");
+      if (what == "key") {
+        std::string dir, name;
+        in >> dir >> name;
+        static const std::pair<const char*, SDLKey> keys[] = {
+            {"w", SDLK_w},      {"a", SDLK_a},       {"s", SDLK_s},       {"d", SDLK_d},
+            {"up", SDLK_UP},    {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT},
+            {"escape", SDLK_ESCAPE}};
+        bool found = false;
+        for (const auto& k : keys) {
+          if (name == k.first) {
+            te.event = keyEvent(dir == "down", k.second);
+            found = true;
+          }
+        }
+        if (!found || (dir != "down" && dir != "up")) return fail("unknown key event");
+      } else if (what == "motion") {
+        int x = 0, y = 0;
+        if (!(in >> x >> y)) return fail("motion needs x y");
+        te.event = motionEvent(x, y);
+      } else if (what == "button") {
+        std::string dir;
+        int b = 0, x = 0, y = 0;
+        if (!(in >> dir >> b >> x >> y)) return fail("button needs down|up N X Y");
+        te.event = buttonEvent(dir == "down", b, x, y);
+      } else if (what == "quit") {
+        std::memset(&te.event, 0, sizeof te.event);
+        te.event.type = SDL_QUIT;
+      } else {
+        return fail("unknown event " + what);
+      }
+      s.events.push_back(te);
+    } else {
+      return fail("unknown command " + cmd);
+    }
+  }
+  std::stable_sort(s.events.begin(), s.events.end(),
+                   [](const TimedEvent& a, const TimedEvent& b) { return a.tick < b.tick; });
+  return true;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,74 @@
+// Runs the whole game headless (null device) from a seed, a fake clock and a
+// list of timed SDL events, in a child process so every run starts from the
+// program's fresh globals; reports a hash of the world and what it printed.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CApplication;
+
+namespace testing_support {
+
+struct TimedEvent {
+  uint32_t tick = 0;  // game milliseconds since start-up
+  SDL_Event event{};
+};
+
+struct GameScript {
+  unsigned seed = 1;
+  std::string gfxDir = "data/gfx";      // linked into the run's data folder
+  std::string partsDir = "data/parts";  // linked into the run's data folder
+  std::string settingsXml;              // written as data/settings.xml when not empty
+  std::string appSettingsXml;           // written as data/app_settings.xml when not empty
+  uint32_t durationMs = 0;
+  std::vector<TimedEvent> events;
+  std::vector<uint32_t> hashAt;  // extra checkpoints (game ms) whose hashes are reported
+  // Drive the loop through CApplication::poll, the way the game does, with
+  // time passing only while it sleeps or spins, instead of frame by frame.
+  bool throughPoll = false;
+};
+
+struct GameRunResult {
+  bool started = false;  // start-up succeeded
+  bool crashed = false;  // the child died or reported nothing
+  int exitCode = 0;      // of the child
+  uint64_t hash = 0;     // of the world at the end
+  std::vector<uint64_t> checkpointHashes;
+  float value1 = 0, value2 = 0;
+  bool gameOver = false;
+  int frames = 0;
+  int steps = 0;
+  int sleeps = 0;  // with throughPoll: 1 ms sleeps, and polls that spun
+  int spins = 0;
+  int parts = 0;  // entries of the part list at the end
+  long peakRssKb = 0;
+  std::string output;  // everything the game printed on standard output
+};
+
+// Called in the child after every frame, with the game time; may inspect or
+// poke the application (golden pictures, soak statistics).
+using FrameHook = std::function<void(CApplication&, uint32_t gameMs)>;
+
+GameRunResult runGame(const GameScript& script, const FrameHook& hook = {});
+
+// A stable hash of the grid, both values, the parts and the drops.
+uint64_t worldHash(const CApplication& app);
+
+// The replay text format: one command per line, '#' comments.
+//   seed N | duration MS | gfx DIR | parts DIR | settings FILE | expect HEX
+//   at MS key down|up NAME      (w a s d up down left right escape)
+//   at MS motion X Y
+//   at MS button down|up N X Y
+//   at MS quit
+bool parseScript(const std::string& text, GameScript& script, std::string& expectHex, std::string& error);
+
+SDL_Event keyEvent(bool down, SDLKey key);
+SDL_Event motionEvent(int x, int y);
+SDL_Event buttonEvent(bool down, int button, int x, int y);
+
+}  // namespace testing_support
