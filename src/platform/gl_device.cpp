@@ -512,8 +512,11 @@ std::unique_ptr<Device> createGlDevice(int windowWidth, int windowHeight, GlDevi
     error = GlDeviceError::kUnsupported;
     return nullptr;
   }
-  const bool bgraArrays = versionAtLeast(version, 3, 2) || hasExtension(extensions, "GL_ARB_vertex_array_bgra") ||
-                          hasExtension(extensions, "GL_EXT_vertex_array_bgra");
+  // An ARGB dword lies in memory as B, G, R, A only on little-endian
+  // machines; elsewhere colours go through the per-vertex path.
+  const bool bgraArrays = SDL_BYTEORDER == SDL_LIL_ENDIAN &&
+                          (versionAtLeast(version, 3, 2) || hasExtension(extensions, "GL_ARB_vertex_array_bgra") ||
+                           hasExtension(extensions, "GL_EXT_vertex_array_bgra"));
   return std::make_unique<GlDevice>(windowWidth, windowHeight, bgraArrays);
 }
 
