@@ -2,6 +2,7 @@
 // blood, and both collectors are reachable; prints what each collector earned.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -89,6 +90,19 @@ class BoardTest : public ::testing::Test {
       }
     }
     return seen;
+  }
+
+  // Blood cells in slots that are not the stomach's interior (spare slots included).
+  long bloodOutside() const {
+    long outside = 0;
+    for (size_t i = 0; i < g_cellGrid.slots.size(); ++i) {
+      const ISingleCell* c = g_cellGrid.slots[i];
+      if (!c || c->getType() != 2) continue;
+      const int x = static_cast<int>(i % 256);
+      const int y = static_cast<int>(i / 256);
+      if (y >= g_cellGrid.height || !inside(x, y)) ++outside;
+    }
+    return outside;
   }
 
   bool inside(int x, int y) const { return interior_[static_cast<size_t>(x) + static_cast<size_t>(y) * 256]; }
@@ -213,6 +227,59 @@ TEST_F(BoardTest, AWallOverOneLipSendsTheSpillToTheOtherCollector) {
   EXPECT_EQ(bloodStats().lost, 0u);
   EXPECT_GT(g_earned[1], 0);
   EXPECT_LT(g_earned[2] * 10, g_earned[1]) << "a lid over the lip should starve that collector";
+}
+
+// Moves a stamped part the way a steered part moves: out of the grid, to the
+// new place, back in, pushing blood along the direction of the move.
+void moveStamped(CPlacedMask& part, float x, float y) {
+  const float dx = x - part.gridX;
+  const float dy = y - part.gridY;
+  const float len = std::sqrt(dx * dx + dy * dy);
+  unstamp(part);
+  part.gridX = x;
+  part.gridY = y;
+  stamp(part, len > 0 ? Vec2{dx / len, dy / len} : Vec2{0.0f, 0.0f});
+}
+
+// Before the bowl spills, blood reaches a collector only where a player pushes
+// it: a paddle swept through the pool towards player 1's lip pays player 1.
+TEST_F(BoardTest, APaddlePushingThePoolOverTheLipPaysBeforeTheBowlSpills) {
+  loadAllImages();
+  seedRandom(20261206u);
+  g_earned[1] = g_earned[2] = 0;
+  setEarnReceiver(&countEarnings);
+  constexpr int kPoolSteps = 2400;   // about 38 s: the pool is well below the lips
+  constexpr int kMinute = 3750;
+  for (int i = 0; i < kPoolSteps; ++i) simulationStep();
+  ASSERT_EQ(g_earned[1] + g_earned[2], 0) << "the bowl spilled before anyone pushed";
+
+  std::unique_ptr<CAlphaMask> paddle = loadAlphaMask("data/gfx/p1_paddle_mask.png");
+  ASSERT_TRUE(paddle);
+  // Turned half round, as the game turns a part heading left, so the cup faces the lip.
+  std::unique_ptr<CAlphaMask> facingLeft = rotateMask(paddle.get(), 180.0);
+  CPlacedMask blade;
+  blade.id = 3;
+  blade.rotatedMask = facingLeft.get();
+  blade.gridX = 118.0f;
+  blade.gridY = 100.0f;  // above the pool
+  stamp(blade, {0.0f, -1.0f});
+  constexpr float kStep = 1.5f;  // cells per frame, well under the steering's top speed
+  for (int i = kPoolSteps; i < kMinute; ++i) {
+    simulationStep();
+    if (blade.gridY < 140.0f) {
+      moveStamped(blade, blade.gridX, blade.gridY + kStep);  // dip into the pool
+    } else if (blade.gridX > 74.0f) {
+      moveStamped(blade, blade.gridX - kStep, blade.gridY);  // sweep towards the lip
+    } else {
+      moveStamped(blade, 118.0f, 100.0f);                    // lift out and go again
+    }
+  }
+  std::printf("board with player 1 sweeping from 38 s to 60 s: player 1 earned %ld, player 2 earned %ld\n",
+              g_earned[1], g_earned[2]);
+  EXPECT_GT(g_earned[1], 0);
+  EXPECT_GT(g_earned[1], 10 * g_earned[2]);
+  unstamp(blade);
+  EXPECT_EQ(bloodOutside(), 0) << "the paddle pushed blood through a wall";
 }
 
 }  // namespace
