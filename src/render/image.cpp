@@ -2,6 +2,7 @@
 // shared by path, single pictures loaded on demand, and alpha masks.
 #include "render/image.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "engine/directory_listing.h"

@@ -2,6 +2,7 @@
 // to the front and destroying it.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "render_fixture.h"
