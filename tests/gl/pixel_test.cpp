@@ -267,3 +267,21 @@ TEST_F(PixelTest, PicturesSurviveAWindowResize) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without a window there is no OpenGL context to draw with: the player is
+// told on standard error, with the message box's caption, and nothing is set up.
+TEST(DeviceError, NoWindowMeansNoDeviceAndAClearMessage) {
+  unsetenv("SDL_VIDEODRIVER");
+  platform::shutdownVideo();
+  ASSERT_TRUE(platform::initVideo());
+  ASSERT_FALSE(platform::isHeadless());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::createDevice());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "D3D_OBJ ERR: Could not create Direct3D Object\n");
+  EXPECT_EQ(platform::device(), nullptr);
+  platform::shutdownVideo();
+}
+
+}  // namespace
