@@ -13,8 +13,9 @@ namespace platform {
 
 // Pictures beyond this size in either direction are refused unread.
 constexpr int kMaxPictureSize = 4096;
-// Files beyond this size are refused unread.
-constexpr size_t kMaxPictureFileBytes = 64u << 20;
+// Files beyond this size are refused unread; an uncompressed 4096 x 4096
+// picture still fits.
+constexpr size_t kMaxPictureFileBytes = 96u << 20;
 
 enum class PictureFormat { kUnknown, kPng, kJpeg };
 

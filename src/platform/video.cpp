@@ -3,6 +3,7 @@
 #include "platform/video.h"
 
 #include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -173,6 +174,7 @@ void currentWindowToDrawing(int wx, int wy, int& dx, int& dy) {
 
 void shutdownVideo() {
   releaseDevice();
+  IMG_Quit();
   SDL_Quit();
 }
 
