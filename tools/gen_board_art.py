@@ -281,8 +281,16 @@ def stomach_svg():
 <path d="{organ} {cavity}" fill="url(#tissue)" fill-rule="evenodd"/>
 <path d="{organ} {cavity}" fill="#fff" fill-rule="evenodd" filter="url(#grain)" opacity="0.6"/>
 <path d="{organ}" fill="none" stroke="#8a2446" stroke-width="2.2" opacity="0.8"/>
-<!-- the cavity: dark and see-through so the pulsing background shows -->
+<!-- the cavity: dark and see-through so the pulsing background shows, with faint folds -->
+<clipPath id="inside"><path d="{cavity}"/></clipPath>
 <path d="{cavity}" fill="url(#inner)"/>
+<g clip-path="url(#inside)" fill="none" stroke="#7a2048" stroke-width="1.6" stroke-linecap="round" opacity="0.28">
+  <path d="M50 60 C80 50 100 75 128 62 C156 49 176 74 206 60"/>
+  <path d="M44 88 C76 78 98 104 128 90 C158 76 180 102 212 88"/>
+  <path d="M44 116 C74 106 100 132 128 118 C156 104 182 130 212 116"/>
+  <path d="M66 146 C90 138 108 160 128 150 C148 140 166 162 190 146"/>
+  <path d="M74 176 C96 170 110 188 128 180 C146 172 160 190 182 176"/>
+</g>
 <path d="{cavity}" fill="none" stroke="#c2436a" stroke-width="3" opacity="0.55" filter="url(#soft)"/>
 <path d="{cavity}" fill="none" stroke="#e06a8a" stroke-width="0.9" opacity="0.9"/>
 {collectors}
