@@ -91,7 +91,11 @@ void removeRunFolder(const std::string& root) {
 void childRun(const GameScript& s, const FrameHook& hook, const std::string& root) {
   if (chdir(root.c_str()) != 0) _exit(3);
   if (!std::freopen((root + "/stdout.txt").c_str(), "w", stdout)) _exit(3);
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  if (s.realVideo) {
+    unsetenv("SDL_VIDEODRIVER");
+  } else {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+  }
 
   const uint32_t start = 1000;
   uint32_t now = start;

@@ -31,6 +31,8 @@ struct GameScript {
   // Drive the loop through CApplication::poll, the way the game does, with
   // time passing only while it sleeps or spins, instead of frame by frame.
   bool throughPoll = false;
+  // Run on the real video driver (OpenGL under Xvfb) instead of the null device.
+  bool realVideo = false;
 };
 
 struct GameRunResult {
