@@ -206,3 +206,14 @@ TEST_F(EndToEnd, BuyDragTurnDropSteerAndPlayUntilAWinner) {
   // After the end the blood goes on flowing into the collector.
   EXPECT_GT(result.value2, v2);
 }
+
+TEST_F(EndToEnd, RefusesToStartWhenAPlayerHasNoPartToSteer) {
+  fs::remove(root + "/parts/player2_a.xml");
+  GameScript script;
+  script.gfxDir = root + "/gfx";
+  script.partsDir = root + "/parts";
+  script.durationMs = 1000;
+  GameRunResult result = runGame(script);
+  EXPECT_FALSE(result.started);
+  EXPECT_NE(result.output.find("no part for player 2 to steer"), std::string::npos) << result.output;
+}

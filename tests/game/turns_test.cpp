@@ -149,6 +149,7 @@ TEST_F(Victory, GameOverStopsTurnsTimerBarsAndSteeringButNotEarningOrDragging) {
   EXPECT_FLOAT_EQ(scene->bar1->y, barTop);
   EXPECT_FLOAT_EQ(scene->bar2->y, bar2Top);
   EXPECT_FLOAT_EQ(game->controller1.part->screenCentre().x, steered.x);
+  EXPECT_FLOAT_EQ(game->controller1.part->screenCentre().y, steered.y);  // not carried off by the shop
   EXPECT_EQ(game->shop1.shown, 0);
   EXPECT_LT(game->shop1.position.y, -200);
   EXPECT_EQ(scene->banner, nullptr);  // the winner banner ran its course
