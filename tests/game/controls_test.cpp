@@ -98,15 +98,6 @@ TEST_F(Steering, TheArenaEdgeHoldsAPartDrivenAgainstIt) {
   EXPECT_FLOAT_EQ(c.part->gridX, g.x);
 }
 
-TEST_F(Steering, ADefaultControllerDrivesNoPart) {
-  CPlayerController c;
-  c.keyPress(kForward);
-  c.keyPress(kTurnRight);
-  c.update();
-  EXPECT_GT(c.position.x, 0);
-  EXPECT_EQ(c.part, nullptr);
-}
-
 using ControllerBinding = GameWorld;
 
 TEST_F(ControllerBinding, EachPlayerSteersTheirOwnFirstPartFromTheirStartPoint) {

@@ -48,6 +48,3 @@ class GameWorld : public ::testing::Test {
   std::string root_;
   std::string oldCwd_;
 };
-
-// A value-initialised drag state with the mouse put somewhere.
-inline Vec2 centreOf(const CGamePart* part) { return part->screenCentre(); }

@@ -82,13 +82,6 @@ TEST_F(PartFile, UnreadableMaskLeavesAPartThatIsNeverHitAndStampsNothing) {
   EXPECT_EQ(part->rotatedMask, nullptr);
 }
 
-TEST_F(PartFile, EveryPartTakesTheNextId) {
-  auto first = std::make_unique<CGamePart>();
-  auto second = std::make_unique<CGamePart>();
-  EXPECT_EQ(second->id, first->id + 1);
-  EXPECT_GE(first->id, 2);
-}
-
 using PartCopy = GameWorld;
 
 TEST_F(PartCopy, LiesOnItsTemplateWithItsOwnPicturesAndIsNotYetPlaced) {
