@@ -74,7 +74,9 @@ void GameWorld::TearDown() {
   destroyAllSprites();
   platform::releaseDevice();
   platform::resetTickSource();
-  if (!oldCwd_.empty()) EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
+  if (!oldCwd_.empty()) {
+    EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
+  }
   if (!root_.empty()) fs::remove_all(root_);
 }
 
@@ -112,7 +114,9 @@ void GameWorld::buildGame(bool bind) {
   if (!scene) buildScene();
   game = std::make_unique<CGameManager>();
   g_game = game.get();
-  if (bind) ASSERT_TRUE(bindControllers(*game));
+  if (bind) {
+    ASSERT_TRUE(bindControllers(*game));
+  }
 }
 
 void GameWorld::frame() {
