@@ -34,6 +34,20 @@ inline void widen(int x, int y) {
 // does nothing; only a cell of an unknown kind pays for the virtual call.
 inline void updateCell(ISingleCell* c, bool force);
 
+// moveTo for the moves the flow rule makes: the cell lies inside the border
+// and the target inside the grid, so neither position needs clamping.
+inline void moveWithin(CBloodCell& c, ISingleCell** slots, int w, int nx, int ny) {
+  ISingleCell** from = slots + (c.x + c.y * w);
+  ISingleCell** to = slots + (nx + ny * w);
+  ISingleCell* held = *to;
+  *to = *from;
+  *from = held;
+  c.x = nx;
+  c.y = ny;
+  widen(nx, ny);
+  c.asleep = false;
+}
+
 // The flow rule. Kept in this file so the sweeps below can inline it.
 inline void flowRule(CBloodCell& c, bool force) {
   if (!force && c.asleep) return;
@@ -48,7 +62,8 @@ inline void flowRule(CBloodCell& c, bool force) {
   const int y = c.y;
   if (x < 1 || x >= w - 1 || y < 1 || y >= h - 1) return;
 
-  ISingleCell** row = &g.slots[static_cast<size_t>(x) + static_cast<size_t>(y) * w];
+  ISingleCell** slots = g.slots.data();
+  ISingleCell** row = slots + (x + y * w);
   const bool leftTaken = row[-1] != nullptr;
   const bool rightTaken = row[1] != nullptr;
   if (c.state == 3) {
@@ -59,7 +74,7 @@ inline void flowRule(CBloodCell& c, bool force) {
 
   ISingleCell** below = row + w;
   if (!*below) {
-    c.moveTo(x, y + 1);
+    moveWithin(c, slots, w, x, y + 1);
     if (c.state == 1) {
       c.fall += 0.125f;
       // Every 2 that fall exceeds 1 by buys one more attempted move, drifting
@@ -67,7 +82,7 @@ inline void flowRule(CBloodCell& c, bool force) {
       for (float t = c.fall - 1; t > 0 && c.y < h - 1; t -= 2) {
         const int r = std::rand() % 7;
         const int nx = c.x + (r == 1 ? -1 : (r == 2 ? 1 : 0));
-        if (nx >= 0 && nx <= w - 1 && !g.atRaw(nx, c.y + 1)) c.moveTo(nx, c.y + 1);
+        if (nx >= 0 && nx <= w - 1 && !slots[nx + (c.y + 1) * w]) moveWithin(c, slots, w, nx, c.y + 1);
       }
       return;
     }
@@ -76,19 +91,19 @@ inline void flowRule(CBloodCell& c, bool force) {
     return;
   }
   if (!below[1]) {
-    c.moveTo(x + 1, y + 1);
+    moveWithin(c, slots, w, x + 1, y + 1);
     c.state = 1;
     return;
   }
   if (!below[-1]) {
-    c.moveTo(x - 1, y + 1);
+    moveWithin(c, slots, w, x - 1, y + 1);
     c.state = 1;
     return;
   }
   if (!rightTaken && leftTaken) {
     c.slide += 0.9f;
     if (absf(c.slide) >= 1) {
-      c.moveTo(x + 1, y);
+      moveWithin(c, slots, w, x + 1, y);
       c.slide -= 1;
     }
     c.state = 2;
@@ -97,13 +112,49 @@ inline void flowRule(CBloodCell& c, bool force) {
   if (rightTaken && !leftTaken) {
     c.slide -= 0.9f;
     if (absf(c.slide) >= 1) {
-      c.moveTo(x - 1, y);
+      moveWithin(c, slots, w, x - 1, y);
       c.slide += 1;
     }
     c.state = 2;
     return;
   }
   if (g.at(x + 1, y) && g.at(x - 1, y)) c.state = 3;
+}
+
+// The sweeps are bound by fetching cells, which lie wherever they were
+// allocated; asking for the cells a little ahead of the visit hides that.
+constexpr int kPrefetchAhead = 12;
+
+inline void prefetchCell(const ISingleCell* c) {
+  if (c) __builtin_prefetch(c, 1);
+}
+
+// Both ends of a row, since its direction is only drawn when it is reached.
+inline void prefetchRowEnds(const CCellGrid& g, int y, int xMin, int xMax) {
+  if (y < 0) return;
+  const ISingleCell* const* row = &g.slots[static_cast<size_t>(y) * g.width];
+  for (int k = 0; k < kPrefetchAhead && xMin + k <= xMax; ++k) {
+    prefetchCell(row[xMin + k]);
+    prefetchCell(row[xMax - k]);
+  }
+}
+
+// Visits one row of a sweep in the direction drawn for it, updating every
+// occupied slot. Slots are re-read at every column: a cell updated a moment
+// ago may have moved into the next one.
+inline void sweepRow(CCellGrid& g, int y, int xMin, int xMax, bool descending, bool force) {
+  ISingleCell** row = &g.slots[static_cast<size_t>(y) * g.width];
+  if (descending) {
+    for (int x = xMax; x >= xMin; --x) {
+      if (x - kPrefetchAhead >= xMin) prefetchCell(row[x - kPrefetchAhead]);
+      if (ISingleCell* c = row[x]) updateCell(c, force);
+    }
+  } else {
+    for (int x = xMin; x <= xMax; ++x) {
+      if (x + kPrefetchAhead <= xMax) prefetchCell(row[x + kPrefetchAhead]);
+      if (ISingleCell* c = row[x]) updateCell(c, force);
+    }
+  }
 }
 
 inline void updateCell(ISingleCell* c, bool force) {
@@ -167,22 +218,11 @@ void flowSweep(CCellGrid& grid) {
   b.yMin = clampi(b.yMin, 0, grid.height - 1);
   b.yMax = clampi(b.yMax, 0, grid.height - 1);
   if (b.yMax < b.yMin) return;
-  const int w = grid.width;
+  prefetchRowEnds(grid, b.yMax, b.xMin, b.xMax);
   for (int y = b.yMax; y >= b.yMin; --y) {
-    // Slots are re-read at every column: a cell updated a moment ago may have
-    // moved into the next one.
-    const size_t rowStart = static_cast<size_t>(y) * w;
-    if (std::rand() % 2 == 0) {
-      for (int x = b.xMax; x >= b.xMin; --x) {
-        ISingleCell* c = grid.slots[rowStart + x];
-        if (c) updateCell(c, false);
-      }
-    } else {
-      for (int x = b.xMin; x <= b.xMax; ++x) {
-        ISingleCell* c = grid.slots[rowStart + x];
-        if (c) updateCell(c, false);
-      }
-    }
+    const bool descending = std::rand() % 2 == 0;
+    if (y > b.yMin) prefetchRowEnds(grid, y - 1, b.xMin, b.xMax);
+    sweepRow(grid, y, b.xMin, b.xMax, descending, false);
   }
 }
 
@@ -201,18 +241,15 @@ void maintenanceCall(CCellGrid& grid, int wakeFromRow) {
   resetActiveBox();
   const int w = grid.width;
   const int firstRow = wakeFromRow < grid.height - 1 ? wakeFromRow : grid.height - 1;
+  if (firstRow >= 1) prefetchRowEnds(grid, firstRow, 0, w - 1);
   for (int y = firstRow; y >= 1; --y) {
-    const size_t rowStart = static_cast<size_t>(y) * w;
-    if (std::rand() % 2 == 0) {
-      for (int x = w - 1; x >= 1; --x) {
-        ISingleCell* c = grid.slots[rowStart + x];
-        if (c) updateCell(c, true);
-      }
+    // Right to left stops at column 1, left to right starts at column 0.
+    const bool descending = std::rand() % 2 == 0;
+    if (y > 1) prefetchRowEnds(grid, y - 1, 0, w - 1);
+    if (descending) {
+      sweepRow(grid, y, 1, w - 1, true, true);
     } else {
-      for (int x = 0; x <= w - 1; ++x) {
-        ISingleCell* c = grid.slots[rowStart + x];
-        if (c) updateCell(c, true);
-      }
+      sweepRow(grid, y, 0, w - 1, false, true);
     }
   }
 

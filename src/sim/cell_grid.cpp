@@ -13,20 +13,42 @@ namespace {
 
 // A free list over blocks that are never handed back: the grid holds at most
 // a board's worth of blood, and reuse keeps live cells packed. Plain pointers
-// only, so the pool needs no construction and outlives every cell.
-union PoolSlot {
+// only, so the pool needs no construction and outlives every cell. Each cell
+// gets a cache line of its own, so updating one touches one line.
+constexpr size_t kCacheLine = 64;
+union alignas(kCacheLine) PoolSlot {
   PoolSlot* next;
-  alignas(CBloodCell) unsigned char storage[sizeof(CBloodCell)];
+  unsigned char storage[sizeof(CBloodCell)];
 };
+static_assert(alignof(CBloodCell) <= kCacheLine, "a pool slot must be able to hold a blood cell");
+constexpr size_t kPoolBlock = 4096;  // slots per block; the first links the blocks
 PoolSlot* g_freeSlots = nullptr;
-constexpr size_t kPoolBlock = 4096;
+PoolSlot* g_poolBlocks = nullptr;
+size_t g_liveCells = 0;
 
 void refillPool() {
-  auto* block = static_cast<PoolSlot*>(::operator new(sizeof(PoolSlot) * kPoolBlock));
-  for (size_t i = kPoolBlock; i-- > 0;) {
+  auto* block =
+      static_cast<PoolSlot*>(::operator new(sizeof(PoolSlot) * kPoolBlock, std::align_val_t(kCacheLine)));
+  block[0].next = g_poolBlocks;
+  g_poolBlocks = block;
+  for (size_t i = kPoolBlock; i-- > 1;) {
     block[i].next = g_freeSlots;
     g_freeSlots = &block[i];
   }
+}
+
+// With no cell alive, relinks the free slots in address order, so a board
+// filled afresh lies in memory in the order it was filled.
+void repackPool() {
+  if (g_liveCells != 0) return;
+  PoolSlot** tail = &g_freeSlots;
+  for (PoolSlot* block = g_poolBlocks; block; block = block->next) {
+    for (size_t i = 1; i < kPoolBlock; ++i) {
+      *tail = &block[i];
+      tail = &block[i].next;
+    }
+  }
+  *tail = nullptr;
 }
 
 void closeRun(float startX, float endX, float top) {
@@ -46,11 +68,11 @@ CBloodCell::CBloodCell(int x, int y, CCellGrid* grid) : ISingleCell(kBlood), x(x
 
 CBloodCell::~CBloodCell() { ++bloodStats().destroyed; }
 
-void* CBloodCell::operator new(size_t size) {
-  if (size != sizeof(CBloodCell)) return ::operator new(size);
+void* CBloodCell::operator new(size_t) {
   if (!g_freeSlots) refillPool();
   PoolSlot* s = g_freeSlots;
   g_freeSlots = s->next;
+  ++g_liveCells;
   return s;
 }
 
@@ -59,6 +81,7 @@ void CBloodCell::operator delete(void* p) {
   auto* s = static_cast<PoolSlot*>(p);
   s->next = g_freeSlots;
   g_freeSlots = s;
+  --g_liveCells;
 }
 
 CCellGrid::CCellGrid(int width, int height)
@@ -75,6 +98,7 @@ void CCellGrid::clear() {
     delete slot;
     slot = nullptr;
   }
+  repackPool();
 }
 
 void CCellGrid::putBlood(int x, int y) {
