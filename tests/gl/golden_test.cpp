@@ -1,0 +1,137 @@
+// Golden pictures: scripted games on the real OpenGL path, saved at chosen
+// moments and compared with the committed pictures within a small per-pixel
+// tolerance. tools/update_golden.sh records new ones after a deliberate change.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "globals.h"
+#include "platform/device.h"
+#include "platform/picture.h"
+#include "render/sprite.h"
+#include "sim/cell_grid.h"
+#include "support/png_writer.h"
+#include "support/scripted_game.h"
+
+namespace {
+
+using testing_support::GameScript;
+using testing_support::TimedEvent;
+
+const char* kGoldenDir = "tests/gl/golden";
+
+struct Shot {
+  uint32_t ms;
+  std::string name;
+};
+
+// Draws the current frame again (the presented one is gone with the swap)
+// and saves it.
+void saveFrame(const std::string& path) {
+  platform::Device* dev = platform::device();
+  dev->beginScene();
+  dev->clear(0);
+  drawFirstPass();
+  g_cellGrid.draw();
+  drawSecondPass();
+  dev->endScene();
+  std::vector<uint32_t> argb;
+  if (dev->readPixels(argb)) {
+    // Compare colours only: whether the window keeps destination alpha is
+    // up to the visual Xvfb offers.
+    for (uint32_t& p : argb) p |= 0xFF000000u;
+    testing_support::writePng(path, platform::kDrawingSize, platform::kDrawingSize, argb);
+  }
+}
+
+std::string outDir() {
+  static std::string dir = [] {
+    char tmpl[] = "/tmp/vesicor-golden-XXXXXX";
+    return std::string(mkdtemp(tmpl) ? tmpl : "/tmp");
+  }();
+  return dir;
+}
+
+// Fraction of pixels differing by more than `tolerance` in any channel.
+double differingShare(const platform::Picture& a, const platform::Picture& b, int tolerance) {
+  if (a.width != b.width || a.height != b.height) return 1.0;
+  size_t bad = 0;
+  for (size_t i = 0; i < a.argb.size(); ++i) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      int ca = static_cast<int>((a.argb[i] >> shift) & 0xFF);
+      int cb = static_cast<int>((b.argb[i] >> shift) & 0xFF);
+      if (std::abs(ca - cb) > tolerance) {
+        ++bad;
+        break;
+      }
+    }
+  }
+  return static_cast<double>(bad) / static_cast<double>(a.argb.size());
+}
+
+void runAndCompare(GameScript script, const std::vector<Shot>& shots) {
+  script.realVideo = true;
+  const std::string dir = outDir();  // made here, before the child saves into it
+  auto r = testing_support::runGame(script, [&shots, &dir](CApplication&, uint32_t ms) {
+    for (const Shot& s : shots) {
+      if (s.ms == ms) saveFrame(dir + "/" + s.name + ".png");
+    }
+  });
+  ASSERT_TRUE(r.started) << "no OpenGL window (run under xvfb-run -a): " << r.output;
+  ASSERT_FALSE(r.crashed);
+  bool update = std::getenv("VESICOR_UPDATE_GOLDEN") != nullptr;
+  for (const Shot& s : shots) {
+    std::string got = dir + "/" + s.name + ".png";
+    std::string want = std::string(kGoldenDir) + "/" + s.name + ".png";
+    platform::Picture a, b;
+    ASSERT_TRUE(platform::decodePicture(got, a)) << "no frame saved for " << s.name;
+    if (update) {
+      ASSERT_EQ(std::rename(got.c_str(), want.c_str()) == 0 || std::system(("cp " + got + " " + want).c_str()) == 0,
+                true);
+      std::printf("recorded %s\n", want.c_str());
+      continue;
+    }
+    ASSERT_TRUE(platform::decodePicture(want, b)) << "missing golden picture " << want;
+    double share = differingShare(a, b, 6);
+    EXPECT_LE(share, 0.002) << s.name << ": " << share * 100 << "% of pixels differ; the frame is at " << got;
+  }
+}
+
+TimedEvent at(uint32_t tick, SDL_Event e) {
+  TimedEvent t;
+  t.tick = tick;
+  t.event = e;
+  return t;
+}
+
+TEST(GoldenPictures, StartShopBannerAndAPlacedPartInTheBlood) {
+  GameScript s;
+  s.seed = 11;
+  s.durationMs = 9000;
+  // Player 1 buys the wall from the shop, drags it down into the pool at the
+  // bottom of the stomach, turns it and lets go.
+  s.events = {at(1500, testing_support::motionEvent(186, 90)), at(1520, testing_support::motionEvent(186, 91)),
+              at(1600, testing_support::buttonEvent(true, 1, 186, 91))};
+  for (int i = 1; i <= 20; ++i) {
+    s.events.push_back(at(1600 + i * 32, testing_support::motionEvent(186 + i * 3, 91 + i * 19)));
+  }
+  s.events.push_back(at(2400, testing_support::buttonEvent(true, 5, 246, 471)));
+  s.events.push_back(at(2500, testing_support::buttonEvent(false, 1, 246, 471)));
+  runAndCompare(s, {{16, "start"}, {800, "turn_banner"}, {1504, "shop_in"}, {8000, "part_in_blood"}});
+}
+
+TEST(GoldenPictures, WinnerBanner) {
+  GameScript s;
+  s.seed = 12;
+  s.durationMs = 1500;
+  s.settingsXml =
+      "<Settings><P1_InitValue>5000</P1_InitValue><P2_InitValue>5000</P2_InitValue>"
+      "<P1_TargetValue>6000</P1_TargetValue><P2_TargetValue>4000</P2_TargetValue></Settings>";
+  runAndCompare(s, {{1200, "player2_wins"}});
+}
+
+}  // namespace
