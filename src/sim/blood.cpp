@@ -121,8 +121,10 @@ inline void flowRule(CBloodCell& c, bool force) {
   if (g.at(x + 1, y) && g.at(x - 1, y)) c.state = 3;
 }
 
-// The sweeps are bound by fetching cells, which lie wherever they were
-// allocated; asking for the cells a little ahead of the visit hides that.
+// The wake-up pass is bound by fetching cells, which lie wherever they were
+// allocated; asking for the cells a little ahead of the visit hides that. The
+// flow sweeps meet cells that were touched in the steps just before, where
+// the extra requests only get in the way.
 constexpr int kPrefetchAhead = 12;
 
 inline void prefetchCell(const ISingleCell* c) {
@@ -142,16 +144,17 @@ inline void prefetchRowEnds(const CCellGrid& g, int y, int xMin, int xMax) {
 // Visits one row of a sweep in the direction drawn for it, updating every
 // occupied slot. Slots are re-read at every column: a cell updated a moment
 // ago may have moved into the next one.
+template <bool kPrefetch>
 inline void sweepRow(CCellGrid& g, int y, int xMin, int xMax, bool descending, bool force) {
   ISingleCell** row = &g.slots[static_cast<size_t>(y) * g.width];
   if (descending) {
     for (int x = xMax; x >= xMin; --x) {
-      if (x - kPrefetchAhead >= xMin) prefetchCell(row[x - kPrefetchAhead]);
+      if (kPrefetch && x - kPrefetchAhead >= xMin) prefetchCell(row[x - kPrefetchAhead]);
       if (ISingleCell* c = row[x]) updateCell(c, force);
     }
   } else {
     for (int x = xMin; x <= xMax; ++x) {
-      if (x + kPrefetchAhead <= xMax) prefetchCell(row[x + kPrefetchAhead]);
+      if (kPrefetch && x + kPrefetchAhead <= xMax) prefetchCell(row[x + kPrefetchAhead]);
       if (ISingleCell* c = row[x]) updateCell(c, force);
     }
   }
@@ -218,11 +221,9 @@ void flowSweep(CCellGrid& grid) {
   b.yMin = clampi(b.yMin, 0, grid.height - 1);
   b.yMax = clampi(b.yMax, 0, grid.height - 1);
   if (b.yMax < b.yMin) return;
-  prefetchRowEnds(grid, b.yMax, b.xMin, b.xMax);
   for (int y = b.yMax; y >= b.yMin; --y) {
     const bool descending = std::rand() % 2 == 0;
-    if (y > b.yMin) prefetchRowEnds(grid, y - 1, b.xMin, b.xMax);
-    sweepRow(grid, y, b.xMin, b.xMax, descending, false);
+    sweepRow<false>(grid, y, b.xMin, b.xMax, descending, false);
   }
 }
 
@@ -247,9 +248,9 @@ void maintenanceCall(CCellGrid& grid, int wakeFromRow) {
     const bool descending = std::rand() % 2 == 0;
     if (y > 1) prefetchRowEnds(grid, y - 1, 0, w - 1);
     if (descending) {
-      sweepRow(grid, y, 1, w - 1, true, true);
+      sweepRow<true>(grid, y, 1, w - 1, true, true);
     } else {
-      sweepRow(grid, y, 0, w - 1, false, true);
+      sweepRow<true>(grid, y, 0, w - 1, false, true);
     }
   }
 
