@@ -104,6 +104,13 @@ void CApplication::runFrame(uint32_t now) {
   game_->update(*scene_, drag_);
   scene_->update();
 
+  drawScene();
+  platform::device()->present();
+
+  drainEvents();
+}
+
+void CApplication::drawScene() {
   platform::Device* dev = platform::device();
   dev->beginScene();
   dev->clear(0);
@@ -111,9 +118,6 @@ void CApplication::runFrame(uint32_t now) {
   g_cellGrid.draw();
   drawSecondPass();
   dev->endScene();
-  dev->present();
-
-  drainEvents();
 }
 
 void CApplication::drainEvents() {

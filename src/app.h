@@ -36,6 +36,8 @@ class CApplication {
   // little. Returns whether the loop should go on.
   bool poll();
   void runFrame(uint32_t now);
+  // The frame's picture, without presenting it (golden pictures read it back).
+  void drawScene();
   void shutdown();
 
   // Replays seed both random sources with a fixed value instead of the time.

@@ -9,11 +9,8 @@
 #include <vector>
 
 #include "app.h"
-#include "globals.h"
 #include "platform/device.h"
 #include "platform/picture.h"
-#include "render/sprite.h"
-#include "sim/cell_grid.h"
 #include "support/png_writer.h"
 #include "support/scripted_game.h"
 
@@ -31,16 +28,10 @@ struct Shot {
 
 // Draws the current frame again (the presented one is gone with the swap)
 // and saves it.
-void saveFrame(const std::string& path) {
-  platform::Device* dev = platform::device();
-  dev->beginScene();
-  dev->clear(0);
-  drawFirstPass();
-  g_cellGrid.draw();
-  drawSecondPass();
-  dev->endScene();
+void saveFrame(CApplication& app, const std::string& path) {
+  app.drawScene();
   std::vector<uint32_t> argb;
-  if (dev->readPixels(argb)) {
+  if (platform::device()->readPixels(argb)) {
     // Compare colours only: whether the window keeps destination alpha is
     // up to the visual Xvfb offers.
     for (uint32_t& p : argb) p |= 0xFF000000u;
@@ -76,9 +67,9 @@ double differingShare(const platform::Picture& a, const platform::Picture& b, in
 void runAndCompare(GameScript script, const std::vector<Shot>& shots) {
   script.realVideo = true;
   const std::string dir = outDir();  // made here, before the child saves into it
-  auto r = testing_support::runGame(script, [&shots, &dir](CApplication&, uint32_t ms) {
+  auto r = testing_support::runGame(script, [&shots, &dir](CApplication& app, uint32_t ms) {
     for (const Shot& s : shots) {
-      if (s.ms == ms) saveFrame(dir + "/" + s.name + ".png");
+      if (s.ms == ms) saveFrame(app, dir + "/" + s.name + ".png");
     }
   });
   ASSERT_TRUE(r.started) << "no OpenGL window (run under xvfb-run -a): " << r.output;
