@@ -98,7 +98,9 @@ TEST_F(SimTest, CreepsTowardsTheOpenSideNineUpdatesInTen) {
     const int before = c->x;
     updateOnce(c);
     moves += c->x != before;
-    if (i < 3) EXPECT_NEAR(c->slide, expectedSlide[i], 1e-5) << "update " << i + 1;
+    if (i < 3) {
+      EXPECT_NEAR(c->slide, expectedSlide[i], 1e-5) << "update " << i + 1;
+    }
     EXPECT_EQ(c->state, 2);
     EXPECT_EQ(c->y, 120);
     ground(c->x - 1, 120, c->x - 1, 120);
