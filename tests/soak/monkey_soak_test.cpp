@@ -33,7 +33,8 @@ using testing_support::TimedEvent;
 
 #ifdef VESICOR_ASAN
 }  // namespace
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime; not every compiler ships its header.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 namespace {
 // Under AddressSanitizer freed memory waits in a quarantine and the resident
 // size grows for that alone; the heap still in use is the honest measure.
