@@ -15,6 +15,7 @@
 #include "render/image.h"
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
+#include "sim/particles.h"
 #include "sim/random.h"
 #include "sim/sim_step.h"
 
@@ -156,5 +157,18 @@ void CApplication::shutdown() {
   destroyAllSprites();
   releaseSpriteInterface();
   platform::releaseDevice();
+  // The drops and the parts live until the process ends; their sprites went
+  // with the sprite list above, so only the records are left to free.
+  for (CParticle* drop : g_particleList) {
+    drop->sprite = nullptr;
+    delete drop;
+  }
+  g_particleList.clear();
+  for (CGamePart* part : g_partList) {
+    part->sprite = nullptr;
+    delete part;
+  }
+  g_partList.clear();
+  drag_ = CDragState();
   started_ = false;
 }
