@@ -4,5 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh build-test -DVESICOR_WERROR=ON >/dev/null
-VESICOR_UPDATE_GOLDEN=1 xvfb-run -a -s "-screen 0 1024x768x24" ./build-test/vesicor_gl_tests --gtest_filter='GoldenPictures.*'
+VESICOR_UPDATE_GOLDEN=1 tools/with_xvfb.sh ./build-test/vesicor_gl_tests --gtest_filter='GoldenPictures.*'
 git status --short tests/gl/golden || true
