@@ -34,7 +34,7 @@ class PixelTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(videoReady_) << "no OpenGL window (run under xvfb-run -a)";
+    ASSERT_TRUE(videoReady_) << "no OpenGL window (run under tools/with_xvfb.sh)";
     ASSERT_TRUE(platform::createDevice());
     createSpriteInterface();
     device_ = platform::device();
