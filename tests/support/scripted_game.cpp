@@ -19,8 +19,7 @@
 #include "game/game_part.h"
 #include "globals.h"
 #include "platform/clock.h"
-#include "sim/cell_grid.h"
-#include "sim/particles.h"
+#include "sim/sim_step.h"
 
 namespace testing_support {
 namespace {
@@ -175,14 +174,8 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
 
 uint64_t worldHash(const CApplication& app) {
   Fnv f;
-  for (int i = 0; i < g_cellGrid.slotCount + 1; ++i) {
-    ISingleCell* c = g_cellGrid.slots[i];
-    if (!c) continue;
-    f.add(i);
-    f.add(c->getType());
-    f.add(c->getState());
-    f.add(c->getOwner());
-  }
+  // The blood, the drops and the random generator, then the game on top.
+  f.add(simulationHash());
   if (const CGameManager* game = app.game()) {
     f.add(game->player1Value);
     f.add(game->player2Value);
@@ -196,12 +189,6 @@ uint64_t worldHash(const CApplication& app) {
     f.add(p->ownerPlayer);
     f.add(p->dying);
     f.add(p->placedTime);
-  }
-  for (const CParticle* d : g_particleList) {
-    f.add(d->x);
-    f.add(d->y);
-    f.add(d->vx);
-    f.add(d->vy);
   }
   return f.h;
 }
