@@ -62,7 +62,6 @@ bool CApplication::startup() {
     shutdown();
     return false;
   }
-  started_ = true;
   return true;
 }
 
@@ -170,5 +169,4 @@ void CApplication::shutdown() {
   }
   g_partList.clear();
   drag_ = CDragState();
-  started_ = false;
 }

@@ -58,7 +58,6 @@ class CApplication {
   void drainEvents();
 
   bool running_ = false;
-  bool started_ = false;
   CAppSettings settings_;
   std::unique_ptr<CGameScene> scene_;
   CDragState drag_;
