@@ -83,6 +83,12 @@ void CApplication::simulationStepOnce() {
   if (stepObserver_) stepObserver_();
 }
 
+void CApplication::updateGame() {
+  partListPass(drag_);
+  game_->update(*scene_, drag_);
+  scene_->update();
+}
+
 void CApplication::printReport() {
   std::cout << "fps: " << pacer_.reportedFrames << ", " << pacer_.reportedSteps << std::endl;
   std::cout << game_->player1Value << ", " << game_->player2Value << std::endl;
@@ -94,15 +100,18 @@ void CApplication::runFrame(uint32_t now) {
     scene_->swayTarget = -scene_->swayTarget;
     scene_->pulseTarget = 1.01f;
   }
+  // The game's own updates (steering, shop slide, fades, banners) advance by
+  // a fixed amount each time, so they run once per simulation step: a slow
+  // frame that catches up on several steps keeps the game at its pace too.
   int planned = pacer_.plannedSteps();
+  int taken = 0;
   for (int i = 0; i < planned; ++i) {
     if (!pacer_.takeStep(i)) break;
     simulationStepOnce();
+    updateGame();
+    ++taken;
   }
-
-  partListPass(drag_);
-  game_->update(*scene_, drag_);
-  scene_->update();
+  if (taken == 0) updateGame();
 
   drawScene();
   platform::device()->present();

@@ -54,6 +54,7 @@ class CApplication {
 
  private:
   void simulationStepOnce();
+  void updateGame();
   void printReport();
   void drainEvents();
 

@@ -25,6 +25,9 @@ render() {  # svg, png
   rsvg-convert --format=png --output="$2" "$1"
 }
 
+# The text picture: every printable character in one fixed grid.
+python3 tools/gen_font_art.py "$work/board/font.svg"
+
 for svg in art/ui/*.svg "$work"/board/*.svg; do
   name=$(basename "$svg" .svg)
   [ "$name" = background ] && continue

@@ -10,6 +10,8 @@
 #include "game/rules.h"
 #include "sim/blood.h"
 #include "sim/cell_grid.h"
+#include "render/sprite.h"
+#include "sim/placement.h"
 
 CGameManager* g_game = nullptr;
 CGameScene* g_scene = nullptr;
@@ -77,6 +79,15 @@ bool bindControllers(CGameManager& game) {
   CShop* shops[2] = {&game.shop1, &game.shop2};
   for (int i = 0; i < 2; ++i) {
     CGamePart* part = shops[i]->templates.front();
+    // The steered part leaves the row for the board; a copy takes its place,
+    // so the row has no gap and the part stays for sale like any other.
+    CGamePart* forSale = copyGamePart(*part).release();
+    stamp(*forSale, Vec2{0, -1});
+    if (forSale->sprite) forSale->sprite->behindGrid = false;
+    forSale->ownerPlayer = part->ownerPlayer;
+    g_partList.push_back(forSale);
+    shops[i]->replaceTemplate(part, forSale);
+    part->steered = true;
     Vec2 start = startPoint(i + 1);
     part->setGridPosition(screenToGrid(start));
     *controllers[i] = CPlayerController(part);

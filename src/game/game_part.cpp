@@ -133,7 +133,7 @@ std::unique_ptr<CGamePart> copyGamePart(const CGamePart& templatePart) {
 void explode(Vec2 point) {
   uint32_t now = platform::ticks();
   for (CGamePart* part : g_partList) {
-    if (part->inShop || part->dying) continue;
+    if (part->inShop || part->dying || part->steered) continue;
     float distSq = sqr(part->screen.x - point.x) + sqr(part->screen.y - point.y);
     if (distSq <= sqr(kBlastRadius)) {
       part->dying = true;

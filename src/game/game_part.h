@@ -62,6 +62,8 @@ class CGamePart : public CPlacedMask {
   uint32_t placedTime = 0;    // 0 until first dropped; fade start once dying
   int bomb = 0;
   bool dying = false;
+  // Driven by a player's keys: never bought, picked, aged or blown up.
+  bool steered = false;
 
  private:
   void releaseMasks();

@@ -3,11 +3,13 @@
 #include "game/game_scene.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "game/game_part.h"
 #include "game/rules.h"
 #include "platform/clock.h"
 #include "render/sprite.h"
+#include "render/text_label.h"
 #include "sim/placement.h"
 
 namespace {
@@ -16,6 +18,17 @@ constexpr int kCopyCount = 10;
 constexpr float kBannerRestY = 156.0f;
 constexpr float kBannerGoneY = -512.0f;
 constexpr int kBannerEaseMs = 500;
+// The numbers by the bars: the value under each bar's "P1" / "P2" label and
+// the target over the bar's top, inside the window edge.
+constexpr float kValueTextY = 486.0f;
+constexpr float kTargetTextY = 71.0f;
+constexpr float kTextMargin = 3.0f;
+
+std::string wholeNumber(float v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", static_cast<double>(v));
+  return text;
+}
 
 void centreSprite(CSprite* sprite, Vec2 centre) {
   sprite->x = centre.x - sprite->width * sprite->scaleX * 0.5f;
@@ -57,10 +70,27 @@ CGameScene::CGameScene() {
 
   setBar(1, 0.5f);
   setBar(2, 0.5f);
+
+  value1 = std::make_unique<CTextLabel>(99, true);
+  value2 = std::make_unique<CTextLabel>(99, true);
+  target1 = std::make_unique<CTextLabel>(99, true);
+  target2 = std::make_unique<CTextLabel>(99, true);
+  value1->setColor(0.56f, 0.9f, 1.0f, 1.0f);
+  target1->setColor(0.56f, 0.9f, 1.0f, 0.8f);
+  value2->setColor(0.8f, 1.0f, 0.54f, 1.0f);
+  target2->setColor(0.8f, 1.0f, 0.54f, 0.8f);
+  value1->setPosition(kTextMargin, kValueTextY, CTextLabel::kLeft);
+  target1->setPosition(kTextMargin, kTargetTextY, CTextLabel::kLeft);
+  value2->setPosition(512 - kTextMargin, kValueTextY, CTextLabel::kRight);
+  target2->setPosition(512 - kTextMargin, kTargetTextY, CTextLabel::kRight);
 }
 
 CGameScene::~CGameScene() {
   stomach.reset();
+  value1.reset();
+  value2.reset();
+  target1.reset();
+  target2.reset();
   destroySprite(banner);
   banner = nullptr;
   for (CSprite* copy : copies) destroySprite(copy);
@@ -117,6 +147,13 @@ void CGameScene::setBar(int player, float fill) {
     bar->scaleX = 1;
     bar->scaleY = kBarHeight * fill / bar->height;
   }
+}
+
+void CGameScene::setValueText(int player, float value, float target) {
+  CTextLabel* valueLabel = player == 1 ? value1.get() : value2.get();
+  CTextLabel* targetLabel = player == 1 ? target1.get() : target2.get();
+  if (valueLabel) valueLabel->setText(wholeNumber(value));
+  if (targetLabel) targetLabel->setText(wholeNumber(target));
 }
 
 void CGameScene::setTimer(float share) {

@@ -11,6 +11,7 @@
 
 struct CSprite;
 class CGamePart;
+class CTextLabel;
 
 class CGameScene {
  public:
@@ -26,6 +27,9 @@ class CGameScene {
 
   // Player 1 or 2's bar filled to `fill` (0 ... 1), anchored at the bottom.
   void setBar(int player, float fill);
+  // The numbers by player 1 or 2's bar: the target over its top, the value
+  // under its foot.
+  void setValueText(int player, float value, float target);
   // The share of the turn left; at 0 the timer keeps its last width.
   void setTimer(float share);
   // Replaces any banner with the picture, dropping in from above the window.
@@ -49,6 +53,7 @@ class CGameScene {
   CSprite* dude = nullptr;
   CSprite* shadow = nullptr;
   std::unique_ptr<CGamePart> stomach;
+  std::unique_ptr<CTextLabel> value1, value2, target1, target2;
 
  private:
   void animateBackground();

@@ -56,7 +56,10 @@ void CPlayerController::keyRelease(int dir) {
 }
 
 void CPlayerController::update() {
-  if (turnRate != 0) {
+  // A held key always acts: presses of opposite keys, or a key pressed while
+  // the other one was still winding down, can leave a rate of exactly zero
+  // under a held key, which must not stall the part.
+  if (turnRate != 0 || keys[kTurnLeft] || keys[kTurnRight]) {
     if (keys[kTurnLeft]) {
       turnRate = turnedLeft(turnRate);
     } else if (keys[kTurnRight]) {
@@ -72,7 +75,7 @@ void CPlayerController::update() {
     if (length > 0) direction = Vec2{direction.x / length, direction.y / length};
     if (part) part->setRotation(std::atan2(direction.y, direction.x));
   }
-  if (speed != 0) {
+  if (speed != 0 || keys[kForward] || keys[kBackward]) {
     if (keys[kForward]) {
       speed = faster(speed);
     } else if (keys[kBackward]) {
@@ -101,6 +104,7 @@ void CDragState::mouseMotion(float x, float y) {
     return;
   }
   if (g_motionsSinceHover < 2) return;
+  if (g_game && g_game->gameOver) return;
   if (g_currentShop) {
     g_motionsSinceHover = 0;
     g_currentShop->hover(mouse);
@@ -113,7 +117,7 @@ void CDragState::press() {
   // The length is read again at every step: a purchase appends its copy.
   for (size_t i = 0; i < g_partList.size(); ++i) {
     CGamePart* candidate = g_partList[i];
-    if (!hitTest(*candidate, mouse)) continue;
+    if (!reachesPart(*candidate, mouse)) continue;
     part = buyOrPick(candidate, g_currentPlayer);
     if (!part) break;
     Vec2 centre = part->screenCentre();
@@ -136,7 +140,4 @@ void CDragState::turn(float radians) {
   part->setRotation(part->rotation + radians);
 }
 
-bool isSteeredPart(const CGamePart* p) {
-  if (!p || !g_game) return false;
-  return g_game->controller1.part == p || g_game->controller2.part == p;
-}
+bool isSteeredPart(const CGamePart* p) { return p && p->steered; }

@@ -2,12 +2,16 @@
 // hover marker and cost slice on the value bar, and buying copies.
 #include "game/shop.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "engine/directory_listing.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/player_controller.h"
 #include "game/rules.h"
 #include "render/sprite.h"
+#include "render/text_label.h"
 #include "sim/cell_grid.h"
 #include "sim/placement.h"
 
@@ -31,6 +35,19 @@ void centreSprite(CSprite* sprite, Vec2 centre) {
 
 void moveToScreen(CGamePart* part, Vec2 point) { part->setGridPosition(screenToGrid(point)); }
 
+// Prices sit this far under the row's centre line, inside the panel.
+constexpr float kPriceBelowRow = 28.0f;
+// The marker over the value bars: drawn after the bars (layer 100), which are
+// opaque, so the share a purchase would spend shows on the filled bar.
+constexpr int kCostSliceLayer = 99;
+constexpr int kPriceLayer = 99;
+
+std::string priceText(float cost) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", static_cast<double>(cost));
+  return text;
+}
+
 }  // namespace
 
 CShop::~CShop() {
@@ -41,7 +58,7 @@ void CShop::loadPictures() {
   background = createSprite("data/gfx/shop_background.png", 100);
   background->x = kShopX;
   background->y = kShopHiddenY;
-  costSlice = createSprite("data/gfx/timer_slice.png", 101);
+  costSlice = createSprite("data/gfx/timer_slice.png", kCostSliceLayer);
   costSlice->hidden = true;
   highlight = createSprite("data/gfx/shop_highlight.png", 100);
   highlight->behindGrid = false;
@@ -76,6 +93,9 @@ void CShop::fill(const std::string& name, int player) {
 
 void CShop::addTemplate(CGamePart* part) {
   templates.push_back(part);
+  auto label = std::make_unique<CTextLabel>(kPriceLayer, false);
+  label->setText(priceText(part->cost));
+  prices.push_back(std::move(label));
   float spacing = 392.0f / static_cast<float>(templates.size() + 1);
   float x = kShopX;
   for (CGamePart* t : templates) {
@@ -86,6 +106,38 @@ void CShop::addTemplate(CGamePart* part) {
   moveToScreen(part, Vec2{x, rowY});
   part->inShop = true;
   part->ownerShop = this;
+  for (size_t i = 0; i < templates.size(); ++i) placePrice(i);
+}
+
+void CShop::replaceTemplate(CGamePart* leaving, CGamePart* forSale) {
+  for (size_t i = 0; i < templates.size(); ++i) {
+    if (templates[i] != leaving) continue;
+    Vec2 place = leaving->screenCentre();
+    templates[i] = forSale;
+    leaving->inShop = false;
+    leaving->ownerShop = nullptr;
+    moveToScreen(forSale, place);
+    forSale->inShop = true;
+    forSale->ownerShop = this;
+    prices[i]->setText(priceText(forSale->cost));
+    placePrice(i);
+    return;
+  }
+}
+
+void CShop::placePrice(size_t index) {
+  Vec2 centre = templates[index]->screenCentre();
+  prices[index]->setPosition(centre.x, centre.y + kPriceBelowRow - kGlyphHeight * 0.5f, CTextLabel::kCentre);
+}
+
+void CShop::showAffordability(float value) {
+  for (size_t i = 0; i < templates.size(); ++i) {
+    if (templates[i]->cost > value) {
+      prices[i]->setColor(1.0f, 0.45f, 0.5f, 0.8f);
+    } else {
+      prices[i]->setColor(1, 1, 1, 1);
+    }
+  }
 }
 
 void CShop::slide() {
@@ -95,12 +147,10 @@ void CShop::slide() {
   moveSprite(background, dx, dy);
   moveSprite(currentMarker, dx, dy);
   for (CGamePart* t : templates) {
-    // A template out on the board under a player's keys is not part of the
-    // row any more; carrying it along would drag it through the blood.
-    if (isSteeredPart(t)) continue;
     Vec2 centre = t->screenCentre();
     moveToScreen(t, Vec2{centre.x + dx, centre.y + dy});
   }
+  for (auto& label : prices) label->move(dx, dy);
   position.x += dx;
   position.y += dy;
 }
@@ -114,12 +164,16 @@ void CShop::hide() {
   shown = 0;
   target = Vec2{kShopX, kShopHiddenY};
   setHidden(costSlice, true);
+  // A marker left showing would float over the other player's shop, or over
+  // the board, for the whole next turn.
+  setHidden(highlight, true);
+  setHidden(cannotBuy, true);
 }
 
 void CShop::hover(Vec2 mouse) {
   CGamePart* found = nullptr;
   for (CGamePart* t : templates) {
-    if (hitTest(*t, mouse)) {
+    if (reachesPart(*t, mouse)) {
       found = t;
       break;
     }
@@ -168,6 +222,10 @@ void CShop::hover(Vec2 mouse) {
 }
 
 CGamePart* buyOrPick(CGamePart* part, int currentPlayer) {
+  if (g_game && g_game->gameOver) return nullptr;
+  // A click on the own steered part must neither buy a copy nor lift it out
+  // of the controller's hands.
+  if (part->steered) return nullptr;
   if (part->inShop) {
     if (CShop* shop = part->ownerShop) {
       setHidden(shop->costSlice, true);
@@ -186,4 +244,15 @@ CGamePart* buyOrPick(CGamePart* part, int currentPlayer) {
   }
   if (part->dying) return nullptr;
   return part->ownerPlayer == currentPlayer ? part : nullptr;
+}
+
+bool reachesPart(const CGamePart& part, Vec2 point) {
+  if (!part.inShop || !part.sprite) return hitTest(part, point);
+  const CSprite& picture = *part.sprite;
+  Vec2 centre = part.screenCentre();
+  float dx = point.x - centre.x;
+  float dy = point.y - centre.y;
+  rotateVector(dx, dy, -part.rotation);
+  return std::fabs(dx) <= picture.width * picture.scaleX * 0.5f &&
+         std::fabs(dy) <= picture.height * picture.scaleY * 0.5f;
 }

@@ -2,10 +2,12 @@
 // player's turn, the hover marker with the cost on the value bar, and buying.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "math2d.h"
+#include "render/text_label.h"
 
 class CGamePart;
 struct CSprite;
@@ -23,6 +25,11 @@ class CShop {
   void fill(const std::string& name, int player);
   // Appends to the row and spaces the whole row evenly.
   void addTemplate(CGamePart* part);
+  // Puts `forSale` in the row where `leaving` was; `leaving` is no longer a
+  // template of this shop (a player's steered part takes this way out).
+  void replaceTemplate(CGamePart* leaving, CGamePart* forSale);
+  // Prices the player can pay in white, the others dimmed red.
+  void showAffordability(float value);
 
   // Once per frame: a quarter of the remaining way towards the target.
   void slide();
@@ -40,6 +47,11 @@ class CShop {
   CSprite* costSlice = nullptr;
   Vec2 position{55, -210};
   Vec2 target{55, -210};
+  // The price under each template, in row order.
+  std::vector<std::unique_ptr<CTextLabel>> prices;
+
+ private:
+  void placePrice(size_t index);
 };
 
 constexpr float kShopX = 55.0f;
@@ -49,4 +61,10 @@ constexpr float kTemplateDrop = 44.0f;  // templates sit this far below the pane
 
 // What the mouse press gets for a part under the mouse: a copy bought from a
 // template of the current player, the player's own placed part, or null.
+// Nothing at all once the game is over.
 CGamePart* buyOrPick(CGamePart* part, int currentPlayer);
+
+// Whether a press or hover at `point` reaches the part: anywhere inside its
+// picture for a template in the shop row, where small parts are otherwise
+// hard to catch, and only on its solid pixels for a part on the board.
+bool reachesPart(const CGamePart& part, Vec2 point);

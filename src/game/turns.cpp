@@ -27,6 +27,10 @@ void CGameManager::update(CGameScene& scene, CDragState& drag) {
   scene.setTimer(clampf(1 - (now - turnStart) / turnLength, 0, 1));
   scene.setBar(1, clampf(player1Value / player1Target, 0, 1));
   scene.setBar(2, clampf(player2Value / player2Target, 0, 1));
+  scene.setValueText(1, player1Value, player1Target);
+  scene.setValueText(2, player2Value, player2Target);
+  shop1.showAffordability(player1Value);
+  shop2.showAffordability(player2Value);
   if (player1Value > player1Target) {
     scene.showBanner("data/gfx/player1_wins.png", kWinnerBannerMs);
     gameOver = true;

@@ -14,6 +14,10 @@ struct CSprite {
   bool ownsTexture = false;
   platform::Texture* texture = nullptr;
   float width = 0, height = 0;
+  // A sprite normally shows its whole picture; text shows one character cell
+  // of a larger one: the window from (srcX, srcY), width x height texels.
+  bool window = false;
+  float srcX = 0, srcY = 0;
   float x = 0, y = 0;
   int layer = 0;
   float rotation = 0;

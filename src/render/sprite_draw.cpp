@@ -36,8 +36,10 @@ void drawWithSpriteInterface(const CSprite& sprite) {
       sprite.scaleX, sprite.scaleY, sprite.width * 0.5f, sprite.height * 0.5f, sprite.rotation, sprite.x, sprite.y);
   g_spriteInterface->setTransform(transform);
   platform::SourceRect source;
-  source.right = static_cast<int>(sprite.width);
-  source.bottom = static_cast<int>(sprite.height);
+  source.left = static_cast<int>(sprite.srcX);
+  source.top = static_cast<int>(sprite.srcY);
+  source.right = source.left + static_cast<int>(sprite.width);
+  source.bottom = source.top + static_cast<int>(sprite.height);
   g_spriteInterface->draw(sprite.texture, source, colorToArgb(sprite.color));
 }
 
@@ -52,13 +54,18 @@ void drawAsQuad(const CSprite& sprite) {
   const float bottom = clipY(sprite.y + h);
   // One texel per screen pixel: texture coordinates run to the scale, and
   // the clamping sampler repeats the edge beyond the picture.
-  const float uMax = w / sprite.width;
-  const float vMax = h / sprite.height;
+  // A window into a larger picture is measured in that picture's texels.
+  const float texW = sprite.window ? static_cast<float>(sprite.texture->width()) : sprite.width;
+  const float texH = sprite.window ? static_cast<float>(sprite.texture->height()) : sprite.height;
+  const float uMin = sprite.srcX / texW;
+  const float vMin = sprite.srcY / texH;
+  const float uMax = uMin + w / texW;
+  const float vMax = vMin + h / texH;
   const uint32_t argb = colorToArgb(sprite.color);
-  g_texturedQuad[0] = {left, bottom, 1.0f, argb, 0.0f, vMax};
-  g_texturedQuad[1] = {left, top, 1.0f, argb, 0.0f, 0.0f};
+  g_texturedQuad[0] = {left, bottom, 1.0f, argb, uMin, vMax};
+  g_texturedQuad[1] = {left, top, 1.0f, argb, uMin, vMin};
   g_texturedQuad[2] = {right, bottom, 1.0f, argb, uMax, vMax};
-  g_texturedQuad[3] = {right, top, 1.0f, argb, uMax, 0.0f};
+  g_texturedQuad[3] = {right, top, 1.0f, argb, uMax, vMin};
   if (sprite.rotation != 0.0f) {
     // Clip space has y upwards, so turning by minus the angle turns the quad
     // clockwise on screen.

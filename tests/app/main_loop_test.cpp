@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -138,3 +139,38 @@ TEST(MainLoop, WaitingForTheNextFrameSleepsAndOnlySpinsTheLastMillisecond) {
 }
 
 }  // namespace
+
+namespace {
+
+// How far player 1's paddle drives in `driveMs` of W held, with frames
+// `frameMs` apart; the game prints the two positions from inside the run.
+float paddleTravel(uint32_t frameMs, uint32_t driveMs) {
+  GameScript s;
+  s.frameMs = frameMs;
+  s.durationMs = 1000 + driveMs + 200;
+  s.events.push_back(at(1000, testing_support::keyEvent(true, SDLK_w)));
+  auto r = testing_support::runGame(s, [driveMs](CApplication& app, uint32_t ms) {
+    static float startX = -1;
+    float x = app.game()->controller1.position.x;
+    if (startX < 0 && ms >= 1000) startX = x;
+    if (ms >= 1000 + driveMs && startX >= 0) {
+      std::printf("travel %g\n", x - startX);
+      startX = 1e9f;
+    }
+  });
+  EXPECT_TRUE(r.started) << r.output;
+  size_t at = r.output.find("travel ");
+  EXPECT_NE(at, std::string::npos) << r.output;
+  return at == std::string::npos ? 0 : std::strtof(r.output.c_str() + at + 7, nullptr);
+}
+
+}  // namespace
+
+// A machine that manages 20 frames a second runs three steps a frame; the
+// game's own updates must keep pace with them, or a paddle crawls.
+TEST(MainLoop, SlowFramesMoveAPaddleAsFarAsFastOnes) {
+  const float fast = paddleTravel(16, 800);
+  const float slow = paddleTravel(50, 800);
+  EXPECT_GT(fast, 100);  // about 200 pixels a second at top speed
+  EXPECT_NEAR(slow, fast, fast * 0.08f);
+}

@@ -36,30 +36,58 @@ TEST_F(Steering, ReverseStopsTheFrameAfterTheKeyIsReleased) {
   EXPECT_FLOAT_EQ(c.speed, 0);
 }
 
-TEST_F(Steering, AFlagAloneDoesNothingWithoutThePressIncrement) {
-  CPlayerController c;
-  c.keys[kForward] = 1;
-  c.keys[kTurnLeft] = 1;
-  c.update();
-  EXPECT_FLOAT_EQ(c.speed, 0);
-  EXPECT_FLOAT_EQ(c.turnRate, 0);
-}
-
-TEST_F(Steering, BothTurnKeysHeldTurnLeftAndReleasingDampsTheTurn) {
-  CPlayerController c;
-  c.keyPress(kTurnLeft);
-  c.keyPress(kTurnRight);
-  EXPECT_FLOAT_EQ(c.turnRate, 0);  // the two presses cancel
-  c.keyPress(kTurnLeft);
-  c.update();
-  EXPECT_FLOAT_EQ(c.turnRate, -0.14f);
-  EXPECT_LT(c.direction.y, 0);  // screen y grows downwards: left is up
-  c.keyRelease(kTurnLeft);
-  c.keyRelease(kTurnRight);
-  c.update();
-  EXPECT_NEAR(c.turnRate, -0.098f, 1e-6);
-  c.update();
-  EXPECT_FLOAT_EQ(c.turnRate, 0);  // 0.0686 is below the stop threshold
+// A held key must always act, even where the presses left a rate or speed of
+// exactly zero under it.
+TEST_F(Steering, HeldKeysAlwaysActWhereThePressesCancelled) {
+  {  // A and D held together turn left.
+    CPlayerController c;
+    c.keyPress(kTurnLeft);
+    c.keyPress(kTurnRight);
+    EXPECT_FLOAT_EQ(c.turnRate, 0);
+    c.update();
+    EXPECT_FLOAT_EQ(c.turnRate, -0.07f);
+    EXPECT_LT(c.direction.y, 0);  // screen y grows downwards: left is up
+    c.update();
+    EXPECT_FLOAT_EQ(c.turnRate, -0.14f);
+  }
+  {  // D tapped for one frame, then A: the turn swings over to the left.
+    CPlayerController c;
+    c.keyPress(kTurnRight);
+    c.update();
+    c.keyRelease(kTurnRight);
+    c.keyPress(kTurnLeft);
+    c.update();
+    EXPECT_NEAR(c.turnRate, 0, 1e-6);
+    c.update();
+    EXPECT_LT(c.turnRate, 0);
+  }
+  {  // W let go while S is held: the part slows down and then reverses.
+    CPlayerController c;
+    c.position = Vec2{264, 364};
+    c.keyPress(kForward);
+    c.update();
+    c.keyRelease(kForward);
+    c.keyPress(kBackward);
+    EXPECT_FLOAT_EQ(c.speed, 1.125f);
+    c.update();
+    EXPECT_FLOAT_EQ(c.speed, 0);
+    c.update();
+    EXPECT_FLOAT_EQ(c.speed, -1.125f);
+    EXPECT_LT(c.position.x, 264 + 2.25f * 0.16f + 1.125f * 0.16f);
+  }
+  {  // Nothing held, nothing moving: nothing happens, and a released turn damps out.
+    CPlayerController c;
+    c.update();
+    EXPECT_FLOAT_EQ(c.speed, 0);
+    EXPECT_FLOAT_EQ(c.turnRate, 0);
+    c.keyPress(kTurnLeft);
+    c.update();
+    c.keyRelease(kTurnLeft);
+    c.update();
+    EXPECT_NEAR(c.turnRate, -0.098f, 1e-6);
+    c.update();
+    EXPECT_FLOAT_EQ(c.turnRate, 0);  // 0.0686 is below the stop threshold
+  }
 }
 
 TEST_F(Steering, TheSteeredPartFollowsPositionAndHeading) {
@@ -107,8 +135,20 @@ TEST_F(ControllerBinding, EachPlayerSteersTheirOwnFirstPartFromTheirStartPoint) 
   writePart("player2_b.xml");
   buildGame(false);
   ASSERT_TRUE(bindControllers(*game));
-  EXPECT_EQ(game->controller1.part, game->shop1.templates[0]);
-  EXPECT_EQ(game->controller2.part, game->shop2.templates[0]);
+  // Each steers the first part of the own shop, which a copy replaces in the
+  // row, so the row stays whole and the part stays for sale.
+  for (CShop* shop : {&game->shop1, &game->shop2}) {
+    CGamePart* steered = shop == &game->shop1 ? game->controller1.part : game->controller2.part;
+    ASSERT_NE(steered, nullptr);
+    EXPECT_TRUE(steered->steered);
+    EXPECT_FALSE(steered->inShop);
+    ASSERT_EQ(shop->templates.size(), 2u);
+    EXPECT_NE(shop->templates[0], steered);
+    EXPECT_EQ(shop->templates[0]->fileName, steered->fileName);
+    EXPECT_TRUE(shop->templates[0]->inShop);
+    EXPECT_NEAR(shop->templates[0]->screenCentre().x, 55 + 392 / 3.0f, 1e-3);
+    EXPECT_NEAR(shop->templates[1]->screenCentre().x, 55 + 2 * 392 / 3.0f, 1e-3);
+  }
   EXPECT_EQ(game->controller2.part->ownerPlayer, 2);
   EXPECT_FLOAT_EQ(game->controller1.position.x, 191.5f);
   EXPECT_FLOAT_EQ(game->controller2.position.x, 336.5f);
@@ -118,7 +158,7 @@ TEST_F(ControllerBinding, EachPlayerSteersTheirOwnFirstPartFromTheirStartPoint) 
   // Player 2's keys steer player 2's part.
   game->controller2.keyPress(kForward);
   game->controller2.update();
-  EXPECT_GT(game->shop2.templates[0]->screenCentre().x, 336.5f);
+  EXPECT_GT(game->controller2.part->screenCentre().x, 336.5f);
   EXPECT_NEAR(game->shop1.templates[1]->screenCentre().y, -166, 1e-3);
 }
 

@@ -165,7 +165,7 @@ TEST_F(EndToEnd, BuyDragTurnDropSteerAndPlayUntilAWinner) {
   ASSERT_TRUE(holding >> owner >> value >> parts >> inShop) << result.output;
   EXPECT_EQ(owner, 1);
   EXPECT_FLOAT_EQ(value, 4000);
-  EXPECT_EQ(parts, 4u);
+  EXPECT_EQ(parts, 6u);  // three templates, the two steered parts' stand-ins in the rows, the copy
   EXPECT_EQ(inShop, 0);
 
   // Dragged to the mouse and turned by two wheel-downs and one wheel-up.

@@ -39,6 +39,9 @@ class GameWorld : public ::testing::Test {
   // owned by `owner`, already dropped unless `placed` is false.
   CGamePart* placePart(int owner, Vec2 screenPoint, bool placed = true, int bomb = 0);
 
+  // Where the tests were started: the source tree, with the real content.
+  const std::string& sourceDir() const { return oldCwd_; }
+
   uint32_t now = 1000;
   std::unique_ptr<CGameScene> scene;
   std::unique_ptr<CGameManager> game;

@@ -1,9 +1,12 @@
 // Shops as players see them: which part files land in which shop, the row,
 // the slide, the hover marker with the cost slice, and buying.
 #include <algorithm>
+#include <filesystem>
 
 #include "game_world.h"
+#include "render/image.h"
 #include "render/sprite.h"
+#include "sim/placement.h"
 #include "sim/cell_grid.h"
 
 namespace {
@@ -242,4 +245,164 @@ TEST_F(Buying, PlacedPartsArePickedOnlyByTheirLivingOwner) {
   EXPECT_EQ(buyOrPick(theirs, 1), nullptr);
   EXPECT_EQ(buyOrPick(fading, 1), nullptr);
   EXPECT_EQ(buyOrPick(locked, 1), nullptr);
+}
+
+// What players meet at the shop: the price marker over the opaque bars, the
+// prices and values as numbers, the marker leaving with its shop, the whole
+// picture of a shop part answering a click, and nothing for sale after the end.
+class ShopPlay : public GameWorld {
+ protected:
+  // The real text picture and a real scoop, whose middle is open.
+  void useRealPictures() {
+    for (const char* name : {"font.png", "p1_scoop.png", "p1_scoop_mask.png"}) {
+      std::filesystem::copy_file(sourceDir() + "/data/gfx/" + name, std::string("data/gfx/") + name);
+    }
+    testing::internal::CaptureStdout();
+    loadAllImages();
+    testing::internal::GetCapturedStdout();
+  }
+
+  static size_t drawIndex(const CSprite* sprite) {
+    auto it = std::find(g_spriteList.begin(), g_spriteList.end(), sprite);
+    return static_cast<size_t>(std::distance(g_spriteList.begin(), it));
+  }
+};
+
+TEST_F(ShopPlay, TheCostSliceIsDrawnOverTheBarsAndLeavesWithItsShop) {
+  writePart("player1_a.xml", 3000);
+  writePart("player1_b.xml", 3000);
+  writePart("player2_a.xml");
+  writePart("player2_b.xml");
+  buildGame(true);
+  frame();  // player 1's turn
+  CShop& shop = game->shop1;
+  shop.hover(shop.templates[0]->screenCentre());
+  ASSERT_FALSE(shop.costSlice->hidden);
+  EXPECT_TRUE(shop.costSlice->behindGrid);
+  EXPECT_GT(drawIndex(shop.costSlice), drawIndex(scene->bar1));
+  EXPECT_GT(drawIndex(shop.costSlice), drawIndex(scene->dude));
+
+  game->changeTurn(2, *scene, drag);
+  EXPECT_TRUE(shop.costSlice->hidden);
+  EXPECT_TRUE(shop.highlight->hidden);
+  EXPECT_TRUE(shop.cannotBuy->hidden);
+}
+
+TEST_F(ShopPlay, PricesSitUnderTheirPartsAndValuesByTheBars) {
+  useRealPictures();
+  writePart("player1_a.xml", 800);
+  writePart("player1_b.xml", 1250);
+  writePart("player1_c.xml", 7000);
+  writePart("player2_a.xml");
+  writePart("player2_b.xml");
+  buildGame(true);
+  frame();
+  CShop& shop = game->shop1;
+  ASSERT_EQ(shop.prices.size(), shop.templates.size());
+  const char* expected[] = {"800", "1250", "7000"};
+  for (size_t i = 0; i < shop.templates.size(); ++i) {
+    const CTextLabel& price = *shop.prices[i];
+    EXPECT_EQ(price.text(), expected[i]);
+    EXPECT_EQ(price.glyphs().size(), price.text().size());
+    EXPECT_NEAR(price.x(), shop.templates[i]->screenCentre().x, 0.01f);
+    EXPECT_GT(price.y(), shop.templates[i]->screenCentre().y);
+  }
+  // 7000 is more than player 1's 5000: that price is dimmed.
+  EXPECT_LT(shop.prices[2]->glyphs()[0]->color[1], 1.0f);
+  EXPECT_FLOAT_EQ(shop.prices[0]->glyphs()[0]->color[1], 1.0f);
+  // The prices travel with the panel.
+  const float below = shop.prices[0]->y() - shop.templates[0]->screenCentre().y;
+  const float startY = shop.prices[0]->y();
+  for (int i = 0; i < 60; ++i) frame();
+  EXPECT_GT(shop.prices[0]->y(), startY + 100);
+  EXPECT_NEAR(shop.prices[0]->y() - shop.templates[0]->screenCentre().y, below, 1.0f);
+
+  game->player1Value = 12345;
+  frame();
+  EXPECT_EQ(scene->value1->text(), "12345");
+  EXPECT_EQ(scene->target1->text(), "30000");
+  EXPECT_EQ(scene->value2->text(), "5000");
+  // Characters are cut from their own cells of the text picture: '1' and '2'
+  // are neighbours in it.
+  const auto& glyphs = scene->value1->glyphs();
+  ASSERT_EQ(glyphs.size(), 5u);
+  EXPECT_TRUE(glyphs[0]->window);
+  EXPECT_FLOAT_EQ(glyphs[1]->srcX - glyphs[0]->srcX, kGlyphWidth);
+  EXPECT_FLOAT_EQ(glyphs[1]->x - glyphs[0]->x, kGlyphWidth);
+}
+
+TEST_F(ShopPlay, APressAnywhereOnAShopPictureBuysButBoardPartsNeedTheirStrokes) {
+  useRealPictures();
+  writePart("player1_a.xml");
+  writeFile("data/parts/player1_b.xml",
+            "<GamePart><Filename>data/gfx/p1_scoop_mask.png</Filename><ImageFile>data/gfx/p1_scoop.png</ImageFile>"
+            "<GameplayCost>1000</GameplayCost></GamePart>\n");
+  writePart("player2_a.xml");
+  writePart("player2_b.xml");
+  buildGame(true);
+  frame();
+  for (int i = 0; i < 60; ++i) frame();  // the shop has slid in
+  CGamePart* scoop = game->shop1.templates[1];
+  const Vec2 middle = scoop->screenCentre();
+  ASSERT_FALSE(hitTest(*scoop, middle)) << "the scoop's middle should be open";
+  drag.mouseMotion(middle.x, middle.y);
+  drag.mouseMotion(middle.x, middle.y);
+  EXPECT_FALSE(game->shop1.highlight->hidden);
+  drag.press();
+  ASSERT_NE(drag.part, nullptr);
+  EXPECT_EQ(drag.part->fileName, scoop->fileName);
+  EXPECT_FLOAT_EQ(game->player1Value, 4000);
+  CGamePart* bought = drag.part;
+  // Laid down outside the arena, where it stays the player's: out of the
+  // row, only its strokes catch a press.
+  const Vec2 board{60, 300};
+  drag.mouseMotion(board.x, board.y);
+  drag.release();
+  ASSERT_FALSE(bought->inShop);
+  ASSERT_EQ(bought->ownerPlayer, 1);
+  const Vec2 open = bought->screenCentre();
+  drag.mouseMotion(open.x, open.y);
+  drag.press();
+  EXPECT_EQ(drag.part, nullptr);
+  drag.release();
+  Vec2 stroke = open;
+  for (float dx = -30; dx <= 30 && !hitTest(*bought, stroke); dx += 1) stroke = Vec2{open.x + dx, open.y + 12};
+  ASSERT_TRUE(hitTest(*bought, stroke));
+  drag.mouseMotion(stroke.x, stroke.y);
+  drag.press();
+  EXPECT_EQ(drag.part, bought);
+}
+
+TEST_F(ShopPlay, NothingIsBoughtOrPickedOnceTheGameIsOverNorTheSteeredPart) {
+  writeDefaultParts();
+  buildGame(true);
+  frame();
+  CGamePart* mine = placePart(1, Vec2{100, 300});
+  CGamePart* steered = game->controller1.part;
+  // Clicking the own steered part buys and lifts nothing, in or out of turn.
+  drag.mouseMotion(steered->screenCentre().x, steered->screenCentre().y);
+  drag.press();
+  EXPECT_EQ(drag.part, nullptr);
+  drag.release();
+  EXPECT_FLOAT_EQ(game->player1Value, 5000);
+
+  game->player1Value = game->player1Target + 1;
+  frame();
+  ASSERT_TRUE(game->gameOver);
+  const float value = game->player1Value;
+  size_t parts = g_partList.size();
+  EXPECT_EQ(buyOrPick(game->shop1.templates[0], 1), nullptr);
+  EXPECT_EQ(buyOrPick(mine, 1), nullptr);
+  drag.mouseMotion(100, 300);
+  drag.mouseMotion(100, 300);
+  drag.press();
+  EXPECT_EQ(drag.part, nullptr);
+  EXPECT_FLOAT_EQ(game->player1Value, value);
+  EXPECT_EQ(g_partList.size(), parts);
+  // Hovering a steered part or a shop that has left shows no marker.
+  drag.release();
+  drag.mouseMotion(steered->screenCentre().x, steered->screenCentre().y);
+  drag.mouseMotion(steered->screenCentre().x, steered->screenCentre().y);
+  EXPECT_TRUE(game->shop1.highlight->hidden);
+  EXPECT_TRUE(game->shop1.cannotBuy->hidden);
 }

@@ -1,5 +1,7 @@
 // Turns, the countdown, the value bars and victory, frame by frame with a
 // fake clock, as the two players see them.
+#include <algorithm>
+
 #include "game_world.h"
 #include "render/sprite.h"
 
@@ -153,10 +155,11 @@ TEST_F(Victory, GameOverStopsTurnsTimerBarsAndSteeringButNotEarningOrDragging) {
   EXPECT_EQ(game->shop1.shown, 0);
   EXPECT_LT(game->shop1.position.y, -200);
   EXPECT_EQ(scene->banner, nullptr);  // the winner banner ran its course
-  // Dragging and the part list go on.
+  // The part list goes on; nothing can be picked up any more.
+  EXPECT_NE(std::find(g_partList.begin(), g_partList.end(), mine), g_partList.end());
   drag.mouseMotion(100, 100);
   drag.press();
-  EXPECT_EQ(drag.part, mine);
+  EXPECT_EQ(drag.part, nullptr);
 }
 
 using Banner = GameWorld;

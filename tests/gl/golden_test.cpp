@@ -104,7 +104,8 @@ TEST(GoldenPictures, StartShopBannerAndAPlacedPartInTheBlood) {
   GameScript s;
   s.seed = 11;
   s.durationMs = 9000;
-  // Player 1 buys the wall from the shop, drags it down into the pool at the
+  // Player 1 hovers the wall (its price marker shows on the bar), buys it,
+  // drags it down into the pool at the
   // bottom of the stomach, turns it and lets go.
   s.events = {at(1500, testing_support::motionEvent(186, 90)), at(1520, testing_support::motionEvent(186, 91)),
               at(1600, testing_support::buttonEvent(true, 1, 186, 91))};
@@ -113,7 +114,7 @@ TEST(GoldenPictures, StartShopBannerAndAPlacedPartInTheBlood) {
   }
   s.events.push_back(at(2400, testing_support::buttonEvent(true, 5, 246, 471)));
   s.events.push_back(at(2500, testing_support::buttonEvent(false, 1, 246, 471)));
-  runAndCompare(s, {{16, "start"}, {800, "turn_banner"}, {1504, "shop_in"}, {8000, "part_in_blood"}});
+  runAndCompare(s, {{16, "start"}, {800, "turn_banner"}, {1504, "shop_in"}, {1568, "wall_hovered"}, {8000, "part_in_blood"}});
 }
 
 TEST(GoldenPictures, WinnerBanner) {

@@ -142,7 +142,7 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
           continue;
         }
       } else {
-        now += CFramePacer::kFrameMs;
+        now += s.frameMs;
         app.runFrame(now);
       }
       ++frames;

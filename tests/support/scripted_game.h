@@ -33,6 +33,9 @@ struct GameScript {
   bool throughPoll = false;
   // Run on the real video driver (OpenGL under Xvfb) instead of the null device.
   bool realVideo = false;
+  // Game time between frames when not driven through poll: a slow machine
+  // that manages only a few frames a second runs several steps per frame.
+  uint32_t frameMs = 16;
 };
 
 struct GameRunResult {
