@@ -33,7 +33,8 @@ std::string ComposeXmlText(const CXmlNode& root);
 
 // True when writing `after` over a file that held `before` would change or
 // drop something it held: a value, a key, an attribute, a comment, any text.
-// Keys that `after` adds are no change. Only a plain file (one root, simple
+// Keys that `after` adds, and a number spelled another way ("30.0" for
+// "30"), are no change. Only a plain file (one root, simple
 // children with text) can be shown to lose nothing; anything else counts as
 // a change.
 bool RewriteChangesContent(const std::string& before, const std::string& after);
