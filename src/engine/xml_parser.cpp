@@ -3,9 +3,10 @@
 // nesting depth costs time in proportion to the input and no stack.
 #include "engine/xml_parser.h"
 
-#include <fstream>
+#include <iostream>
 #include <vector>
 
+#include "engine/file_io.h"
 #include "engine/text.h"
 
 namespace brin {
@@ -54,17 +55,36 @@ std::unique_ptr<CXmlNode> CXmlHandler::TakeRoot() {
 
 void CXmlParser::ParseFile(const std::string& path) {
   if (handler) handler->StartDocument();
-  if (!path.empty()) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (in.good()) {
-      std::getline(in, line);
-      // Files saved with Windows line ends must read like any other.
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      ParseLine(line);
-    }
-  }
+  if (!path.empty()) ParseBytes(path, ReadRegularFile(path));
   if (handler) handler->EndDocument();
+}
+
+void CXmlParser::ParseBytes(const std::string& path, const CFileContents& file) {
+  if (file.state == FileState::kNotRegular) {
+    std::cout << "Skipped " << path << ": not a regular file" << std::endl;
+    return;
+  }
+  const std::string& bytes = file.bytes;
+  std::size_t begin = 0;
+  while (true) {
+    std::size_t end = bytes.find('\n', begin);
+    const std::size_t stop = end == std::string::npos ? bytes.size() : end;
+    if (stop - begin > kMaxLineBytes) {
+      std::cout << "Cut " << path << " after " << begin + kMaxLineBytes << " bytes: a line longer than "
+                << kMaxLineBytes << " bytes" << std::endl;
+      ParseLine(bytes.substr(begin, kMaxLineBytes));
+      return;
+    }
+    std::string line = bytes.substr(begin, stop - begin);
+    // Files saved with Windows line ends must read like any other.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ParseLine(line);
+    if (end == std::string::npos) break;
+    begin = end + 1;
+  }
+  if (file.cut) {
+    std::cout << "Cut " << path << " after " << kMaxFileBytes << " bytes: the file is longer" << std::endl;
+  }
 }
 
 void CXmlParser::ParseLine(const std::string& piece) {

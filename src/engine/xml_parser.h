@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/file_io.h"
 #include "engine/variant.h"
 #include "engine/xml_node.h"
 
@@ -42,7 +43,9 @@ class CXmlHandler : public CXmlHandlerInterface {
 class CXmlParser {
  public:
   // Reads the file line by line (a missing file or empty path gives only the
-  // two document events).
+  // two document events). Only a regular file is read, and only its first
+  // kMaxLineBytes of a line and kMaxFileBytes in all; what is skipped or cut
+  // is said in one line on standard output.
   void ParseFile(const std::string& path);
   // Feeds one piece of text; the scanner state carries over between calls.
   void ParseLine(const std::string& piece);
@@ -55,6 +58,7 @@ class CXmlParser {
   CXmlAttributeMap attributes;
 
  private:
+  void ParseBytes(const std::string& path, const CFileContents& file);
   void FlushText();
   void ProcessTag();
   // Consumes the attributes of a start tag into `attributes` and returns the

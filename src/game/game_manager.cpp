@@ -32,7 +32,8 @@ CGameManager::CGameManager() {
   // Part files are loaded before the settings, so no setting affects them.
   brin::ReadXmlFile(*this, kSettingsPath, "Settings");
   // Written back at once: the file always holds start values with every key.
-  brin::WriteXmlFile(*this, kSettingsPath, "Settings");
+  // What the player wrote that this would lose is kept beside it first.
+  brin::RewriteXmlFile(*this, kSettingsPath, "Settings");
   valueScale = player1Target;
   setEarnReceiver(&earnValue);
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -88,6 +89,35 @@ TEST(BadContent, BrokenPartsPicturesBoardAndSettingsAreReportedAndTheGamePlaysOn
             std::string::npos);
   // The board and the scene's pictures are missing, and say so.
   EXPECT_NE(out.find("Couldn't load image: data/gfx/background.jpg\n"), std::string::npos);
+}
+
+TEST(BadContent, PartFilesThatAreNotFilesOrNeverEndAreSkippedOrCutAndTheGamePlays) {
+  namespace fs = std::filesystem;
+  char tmpl[] = "/tmp/vesicor-parts-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string parts = tmpl;
+  for (const auto& entry : fs::directory_iterator("data/parts")) {
+    fs::create_symlink(fs::absolute(entry.path()), parts + "/" + entry.path().filename().string());
+  }
+  ASSERT_EQ(mkfifo((parts + "/player1_zz_fifo.xml").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", parts + "/player2_zz_zero.xml");
+  std::ofstream(parts + "/player2_zz_endless.xml") << std::string(3 << 20, '<');
+  GameScript s;
+  s.seed = 4;
+  s.durationMs = 8000;
+  s.partsDir = parts;
+  s.events = clumsyPlay();
+  auto r = testing_support::runGame(s);
+  fs::remove_all(parts);
+
+  ASSERT_TRUE(r.started) << r.output;
+  ASSERT_FALSE(r.crashed) << "exit " << r.exitCode << "\n" << r.output;
+  EXPECT_GT(r.frames, 400);
+  for (const char* line : {"Skipped data/parts/player1_zz_fifo.xml: not a regular file\n",
+                           "Skipped data/parts/player2_zz_zero.xml: not a regular file\n",
+                           "Cut data/parts/player2_zz_endless.xml after 1048576 bytes: a line longer than 1048576 bytes\n"}) {
+    EXPECT_NE(r.output.find(line), std::string::npos) << line << r.output;
+  }
 }
 
 TEST(BadContent, NoPartsAtAllRefusesToStartWithAMessage) {

@@ -126,10 +126,13 @@ TEST(XmlWriterRoundTrip, WrittenTreeWithAttributesParsesBackToTheSameTree) {
   EXPECT_EQ(written(root), written(*back));
 }
 
-TEST(XmlWriterFiles, UncreatableFileIsSilentlySkipped) {
+TEST(XmlWriterFiles, UncreatableFileIsReportedOnStandardErrorOnly) {
   Mixed m;
   testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   brin::WriteXmlFile(m, "/no/such/folder/out.xml", "Settings");
+  EXPECT_EQ("Could not write /no/such/folder/out.xml: No such file or directory; the file was left as it was\n",
+            testing::internal::GetCapturedStderr());
   EXPECT_EQ("", testing::internal::GetCapturedStdout());
 }
 

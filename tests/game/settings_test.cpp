@@ -1,5 +1,7 @@
 // The game settings file and the players' values: what a modder writes into
 // data/settings.xml, what the game writes back, and earning and spending.
+#include <sys/stat.h>
+
 #include "game_world.h"
 
 using Settings = GameWorld;
@@ -62,6 +64,46 @@ TEST_F(Settings, DraggingAllowedKeepsPartsInTheArenaMovable) {
   drag.mouse = Vec2{264, 330};
   drag.press();
   EXPECT_EQ(drag.part, mine);
+}
+
+TEST_F(Settings, AHandEditedFileTheRewriteWouldCutShortIsKeptBesideIt) {
+  writeDefaultParts();
+  // The comment's inner end tag closes Settings early for the reader, so
+  // ChangeTime keeps its default.
+  const std::string handEdited =
+      "<Settings>\n  <TurnLength>3000</TurnLength>\n  <!-- was:\n  <TurnLength>9000</TurnLength>\n  -->\n"
+      "  <ChangeTime>10</ChangeTime>\n</Settings>\n";
+  writeFile("data/settings.xml", handEdited);
+  testing::internal::CaptureStdout();
+  buildGame();
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_FLOAT_EQ(game->changeTime, 749);
+  EXPECT_EQ(readFile("data/settings.xml.bak"), handEdited);
+  const std::string line =
+      "data/settings.xml would change when written back; the file as it was is kept in data/settings.xml.bak\n";
+  EXPECT_NE(printed.find(line), std::string::npos) << printed;
+  EXPECT_EQ(printed.find(line), printed.rfind(line)) << printed;
+  EXPECT_NE(readFile("data/settings.xml").find("<ChangeTime>\n    749\n"), std::string::npos);
+  frame();
+  EXPECT_EQ(game->currentPlayer, 1);
+}
+
+TEST_F(Settings, ASettingsFifoNeitherHangsStartUpNorIsReplaced) {
+  writeDefaultParts();
+  ASSERT_EQ(mkfifo("data/settings.xml", 0600), 0);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  buildGame();
+  const std::string errors = testing::internal::GetCapturedStderr();
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("Skipped data/settings.xml: not a regular file\n"), std::string::npos) << printed;
+  EXPECT_EQ(errors, "Could not write data/settings.xml: not a regular file; the file was left as it was\n");
+  struct stat info {};
+  ASSERT_EQ(lstat("data/settings.xml", &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_FLOAT_EQ(game->turnLength, 5000);
+  frame();
+  EXPECT_EQ(game->currentPlayer, 1);
 }
 
 using Values = GameWorld;

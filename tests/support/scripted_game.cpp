@@ -80,6 +80,7 @@ void removeRunFolder(const std::string& root) {
   unlink((root + "/data/gfx").c_str());
   unlink((root + "/data/parts").c_str());
   unlink((root + "/data/settings.xml").c_str());
+  unlink((root + "/data/settings.xml.bak").c_str());
   unlink((root + "/data/app_settings.xml").c_str());
   unlink((root + "/stdout.txt").c_str());
   unlink((root + "/result.txt").c_str());
