@@ -36,7 +36,8 @@ int CApplication::run() {
 }
 
 bool CApplication::startup() {
-  seedRandom(seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr)));
+  const unsigned seed = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
+  seedRandom(seed);
   if (!platform::initVideo()) return false;
   if (!platform::setVideoMode(false)) return false;
   if (!platform::createDevice()) return false;
@@ -62,6 +63,9 @@ bool CApplication::startup() {
     shutdown();
     return false;
   }
+  feedback_ = std::make_unique<CFeedback>();
+  g_feedback = feedback_.get();
+  session_.begin(*game_, *scene_, drag_, seed, true, platform::ticks());
   return true;
 }
 
@@ -87,6 +91,7 @@ void CApplication::updateGame() {
   partListPass(drag_);
   game_->update(*scene_, drag_);
   scene_->update();
+  if (feedback_) feedback_->update();
 }
 
 void CApplication::printReport() {
@@ -103,15 +108,22 @@ void CApplication::runFrame(uint32_t now) {
   // The game's own updates (steering, shop slide, fades, banners) advance by
   // a fixed amount each time, so they run once per simulation step: a slow
   // frame that catches up on several steps keeps the game at its pace too.
-  int planned = pacer_.plannedSteps();
-  int taken = 0;
-  for (int i = 0; i < planned; ++i) {
-    if (!pacer_.takeStep(i)) break;
-    simulationStepOnce();
-    updateGame();
-    ++taken;
+  if (session_.paused()) {
+    // Nothing moves, and nothing is owed: the pause must not come back as a
+    // burst of catch-up steps.
+    pacer_.lag = 0;
+  } else {
+    int planned = pacer_.plannedSteps();
+    int taken = 0;
+    for (int i = 0; i < planned; ++i) {
+      if (!pacer_.takeStep(i)) break;
+      simulationStepOnce();
+      updateGame();
+      ++taken;
+    }
+    if (taken == 0) updateGame();
   }
-  if (taken == 0) updateGame();
+  session_.afterUpdate(now);
 
   drawScene();
   platform::device()->present();
@@ -154,11 +166,15 @@ void CApplication::drainEvents() {
       default:
         break;
     }
+    if (session_.handleEvent(event)) continue;
     dispatchEvent(event, running_, game_, drag_);
   }
 }
 
 void CApplication::shutdown() {
+  session_.end();
+  feedback_.reset();
+  g_feedback = nullptr;
   scene_.reset();
   g_scene = nullptr;
   g_cellGrid.clear();

@@ -11,7 +11,9 @@
 
 #include "app_settings.h"
 #include "frame_pacer.h"
+#include "game/feedback.h"
 #include "game/player_controller.h"
+#include "session.h"
 
 class CGameScene;
 class CGameManager;
@@ -51,6 +53,8 @@ class CApplication {
   CGameScene* scene() const { return scene_.get(); }
   CDragState& drag() { return drag_; }
   const CFramePacer& pacer() const { return pacer_; }
+  CSession& session() { return session_; }
+  CFeedback* feedback() const { return feedback_.get(); }
 
  private:
   void simulationStepOnce();
@@ -66,5 +70,7 @@ class CApplication {
   CFramePacer pacer_;
   EventSource events_;
   std::optional<unsigned> seed_;
+  CSession session_;
+  std::unique_ptr<CFeedback> feedback_;
   std::function<void()> stepObserver_;
 };

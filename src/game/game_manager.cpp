@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/xml_bind.h"
+#include "game/feedback.h"
 #include "engine/xml_writer.h"
 #include "game/game_part.h"
 #include "game/rules.h"
@@ -45,6 +46,7 @@ CGameManager::~CGameManager() {
 
 void earnValue(int player, int amount) {
   if (!g_game) return;
+  if (g_feedback) g_feedback->collected(player);
   if (player == 1) {
     g_game->player1Value += static_cast<float>(amount);
   } else if (player == 2) {

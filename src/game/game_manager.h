@@ -37,6 +37,9 @@ class CGameManager {
   CShop shop2;
   float changeTime = 749;
   bool gameOver = false;
+  // Who won (1 or 2; 0 while playing) and both values at that moment.
+  int winner = 0;
+  float finalValue1 = 0, finalValue2 = 0;
 };
 
 extern CGameManager* g_game;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/xml_bind.h"
+#include "game/feedback.h"
 #include "game/game_manager.h"
 #include "game/player_controller.h"
 #include "game/rules.h"
@@ -12,9 +13,9 @@
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
 
-namespace {
-
 int g_lastPartId = 1;
+
+namespace {
 
 constexpr float kTurnThreshold = 0.025f;
 constexpr float kRadiansToDegrees = 57.29578f;
@@ -82,9 +83,26 @@ void CGamePart::setRotation(float angle) {
   if (sprite) sprite->rotation = angle;
 }
 
+void CGamePart::restorePose(Vec2 gridPoint, float angle) {
+  if (inGrid) unstamp(*this);
+  rotation = angle;
+  ownedRotatedMask.reset();
+  rotatedMask = mask.get();
+  if (mask && angle != 0) {
+    ownedRotatedMask = rotateMask(mask.get(), 360.0 - angle * kRadiansToDegrees);
+    rotatedMask = ownedRotatedMask.get();
+  }
+  if (sprite) sprite->rotation = angle;
+  gridX = gridPoint.x;
+  gridY = gridPoint.y;
+  screen = gridToScreen(gridPoint);
+  placeSprite();
+  if (inGrid) stamp(*this, Vec2{0, -1});
+}
+
 void CGamePart::update() {
   if (inShop || placedTime == 0) return;
-  uint32_t now = platform::ticks();
+  uint32_t now = platform::gameTicks();
   float age = static_cast<float>(now - placedTime);
   if (dying) {
     if (age > 0 && age < kDyingFadeMs && sprite) sprite->color[3] = 1 - age / kDyingFadeMs;
@@ -97,7 +115,8 @@ void CGamePart::update() {
 }
 
 void CGamePart::drop() {
-  if (placedTime == 0) placedTime = platform::ticks();
+  if (placedTime == 0) placedTime = platform::gameTicks();
+  if (g_feedback) g_feedback->dropped();
   if (!draggingAllowed && distanceSqToArenaCentre(screen) < sqr(kArenaRadius)) ownerPlayer = -1;
   if (bomb != 0) explode(screen);
 }
@@ -124,6 +143,7 @@ std::unique_ptr<CGamePart> copyGamePart(const CGamePart& templatePart) {
   part->cost = templatePart.cost;
   part->lifetime = templatePart.lifetime;
   part->bomb = templatePart.bomb;
+  part->name = templatePart.name;
   part->loadPictures();
   part->setGridPosition(Vec2{templatePart.gridX, templatePart.gridY});
   part->setRotation(templatePart.rotation);
@@ -131,7 +151,8 @@ std::unique_ptr<CGamePart> copyGamePart(const CGamePart& templatePart) {
 }
 
 void explode(Vec2 point) {
-  uint32_t now = platform::ticks();
+  if (g_feedback) g_feedback->blast(point);
+  uint32_t now = platform::gameTicks();
   for (CGamePart* part : g_partList) {
     if (part->inShop || part->dying || part->steered) continue;
     float distSq = sqr(part->screen.x - point.x) + sqr(part->screen.y - point.y);

@@ -17,6 +17,9 @@ struct CSprite;
 class CShop;
 struct CDragState;
 
+// The last id handed out; a new match winds it back to the start's.
+extern int g_lastPartId;
+
 class CGamePart : public CPlacedMask {
  public:
   // Takes the next id; the first part ever made gets 2.
@@ -35,6 +38,10 @@ class CGamePart : public CPlacedMask {
   // Both are no-ops for a move to the same point or a turn of 0.025 or less.
   void setGridPosition(Vec2 gridPoint);
   void setRotation(float angle);
+
+  // Puts the part exactly at a grid point and angle recorded earlier (a new
+  // match restores the start), without the thresholds of the two above.
+  void restorePose(Vec2 gridPoint, float angle);
 
   Vec2 screenCentre() const { return screen; }
   bool isTemplate() const { return inShop; }
@@ -64,6 +71,8 @@ class CGamePart : public CPlacedMask {
   bool dying = false;
   // Driven by a player's keys: never bought, picked, aged or blown up.
   bool steered = false;
+  // What players call it ("wall"), from its part file's name; for the help.
+  std::string name;
 
  private:
   void releaseMasks();

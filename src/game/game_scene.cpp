@@ -98,6 +98,17 @@ CGameScene::~CGameScene() {
   for (CSprite* sprite : {background, bar1, bar2, timerUp, timerDown, dude, shadow}) destroySprite(sprite);
 }
 
+void CGameScene::resetForNewMatch() {
+  destroySprite(banner);
+  banner = nullptr;
+  bannerDuration = 0;
+  pulsePhase = 0;
+  sway = 0;
+  pulse = 1;
+  setBar(1, 0.5f);
+  setBar(2, 0.5f);
+}
+
 void CGameScene::update() {
   animateBackground();
   animateBanner();
@@ -123,7 +134,7 @@ void CGameScene::animateBackground() {
 
 void CGameScene::animateBanner() {
   if (!banner) return;
-  int64_t t = static_cast<int64_t>(static_cast<uint32_t>(platform::ticks() - bannerStart));
+  int64_t t = static_cast<int64_t>(static_cast<uint32_t>(platform::gameTicks() - bannerStart));
   if (t < kBannerEaseMs) easeQuarter(bannerPosition, Vec2{256, kBannerRestY});
   if (t > bannerDuration - kBannerEaseMs) easeQuarter(bannerPosition, Vec2{256, kBannerGoneY});
   if (t > bannerDuration) {
@@ -169,5 +180,5 @@ void CGameScene::showBanner(const std::string& path, int durationMs) {
   bannerPosition = Vec2{256, -banner->height};
   centreSprite(banner, bannerPosition);
   bannerDuration = durationMs;
-  bannerStart = platform::ticks();
+  bannerStart = platform::gameTicks();
 }

@@ -24,6 +24,8 @@ class CGameScene {
 
   // Once per frame: the background pulse, then the banner animation.
   void update();
+  // A new match: no banner, the background at rest, half-full bars.
+  void resetForNewMatch();
 
   // Player 1 or 2's bar filled to `fill` (0 ... 1), anchored at the bottom.
   void setBar(int player, float fill);

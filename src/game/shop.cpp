@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/directory_listing.h"
+#include "game/feedback.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/player_controller.h"
@@ -50,6 +51,16 @@ std::string priceText(float cost) {
 
 }  // namespace
 
+std::string partName(const std::string& fileName, const std::string& prefix) {
+  std::string stem = fileName;
+  if (stem.size() >= 4 && stem.compare(stem.size() - 4, 4, ".xml") == 0) stem.resize(stem.size() - 4);
+  std::string rest = stem.compare(0, prefix.size(), prefix) == 0 ? stem.substr(prefix.size()) : stem;
+  // "player1_2_wall" orders the shop by its number; players call it "wall".
+  size_t start = rest.find_first_not_of("_-. 0123456789");
+  if (start == std::string::npos) return stem;
+  return rest.substr(start);
+}
+
 CShop::~CShop() {
   for (CSprite* sprite : {background, costSlice, highlight, cannotBuy}) destroySprite(sprite);
 }
@@ -82,6 +93,7 @@ void CShop::fill(const std::string& name, int player) {
     std::string file = listing.Next();
     if (file == "stomach.xml") continue;
     CGamePart* part = loadGamePart("data/parts/" + file).release();
+    part->name = partName(file, name);
     moveToScreen(part, Vec2{100, 30});
     stamp(*part, Vec2{0, -1});
     if (part->sprite) part->sprite->behindGrid = false;
@@ -123,6 +135,25 @@ void CShop::replaceTemplate(CGamePart* leaving, CGamePart* forSale) {
     placePrice(i);
     return;
   }
+}
+
+void CShop::resetHidden() {
+  shown = 0;
+  position = Vec2{kShopX, kShopHiddenY};
+  target = position;
+  if (background) {
+    background->x = kShopX;
+    background->y = kShopHiddenY;
+  }
+  setHidden(costSlice, true);
+  setHidden(highlight, true);
+  setHidden(cannotBuy, true);
+  currentMarker = cannotBuy;
+  if (currentMarker) {
+    currentMarker->x = kShopX;
+    currentMarker->y = kShopHiddenY;
+  }
+  for (size_t i = 0; i < templates.size(); ++i) placePrice(i);
 }
 
 void CShop::placePrice(size_t index) {
@@ -234,7 +265,11 @@ CGamePart* buyOrPick(CGamePart* part, int currentPlayer) {
     // Only the player whose turn it is may buy, and only from the own shop:
     // clicking the other player's steered template must not spend for them.
     if (part->ownerPlayer != currentPlayer) return nullptr;
-    if (!spendValue(part->ownerPlayer, part->cost)) return nullptr;
+    if (!spendValue(part->ownerPlayer, part->cost)) {
+      if (g_feedback) g_feedback->cannotBuy(part->screenCentre());
+      return nullptr;
+    }
+    if (g_feedback) g_feedback->purchased();
     CGamePart* copy = copyGamePart(*part).release();
     copy->ownerPlayer = currentPlayer;
     stamp(*copy, Vec2{0, -1});

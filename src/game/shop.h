@@ -28,6 +28,9 @@ class CShop {
   // Puts `forSale` in the row where `leaving` was; `leaving` is no longer a
   // template of this shop (a player's steered part takes this way out).
   void replaceTemplate(CGamePart* leaving, CGamePart* forSale);
+  // Back where loadPictures and fill left it: hidden, out of sight, no
+  // marker, every template on its row above the window.
+  void resetHidden();
   // Prices the player can pay in white, the others dimmed red.
   void showAffordability(float value);
 
@@ -63,6 +66,10 @@ constexpr float kTemplateDrop = 44.0f;  // templates sit this far below the pane
 // template of the current player, the player's own placed part, or null.
 // Nothing at all once the game is over.
 CGamePart* buyOrPick(CGamePart* part, int currentPlayer);
+
+// The name players know a part by, from its file name: "player1_2_wall.xml"
+// with the prefix "player1" gives "wall".
+std::string partName(const std::string& fileName, const std::string& prefix);
 
 // Whether a press or hover at `point` reaches the part: anywhere inside its
 // picture for a template in the shop row, where small parts are otherwise

@@ -2,6 +2,7 @@
 // per-frame update and the turn change with its banner and shops.
 #include <string>
 
+#include "game/feedback.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/game_scene.h"
@@ -20,7 +21,7 @@ void CGameManager::update(CGameScene& scene, CDragState& drag) {
     shop2.slide();
     return;
   }
-  float now = static_cast<float>(platform::ticks());
+  float now = static_cast<float>(platform::gameTicks());
   if (currentPlayer == 0 || now - turnStart > turnLength) {
     changeTurn(currentPlayer == 1 ? 2 : 1, scene, drag);
   }
@@ -34,9 +35,17 @@ void CGameManager::update(CGameScene& scene, CDragState& drag) {
   if (player1Value > player1Target) {
     scene.showBanner("data/gfx/player1_wins.png", kWinnerBannerMs);
     gameOver = true;
+    winner = 1;
+    if (g_feedback) g_feedback->victory();
   } else if (player2Value > player2Target) {
     scene.showBanner("data/gfx/player2_wins.png", kWinnerBannerMs);
     gameOver = true;
+    winner = 2;
+    if (g_feedback) g_feedback->victory();
+  }
+  if (gameOver) {
+    finalValue1 = player1Value;
+    finalValue2 = player2Value;
   }
   controller1.update();
   controller2.update();
@@ -50,11 +59,12 @@ void CGameManager::changeTurn(int player, CGameScene& scene, CDragState& drag) {
     drag.part = nullptr;
   }
   g_currentPlayer = currentPlayer = player;
-  turnStart = static_cast<float>(platform::ticks()) + changeTime;
+  turnStart = static_cast<float>(platform::gameTicks()) + changeTime;
   scene.showBanner("data/gfx/player" + std::to_string(player) + "_turn.png", kTurnBannerMs);
   CShop& shown = player == 1 ? shop1 : shop2;
   CShop& hidden = player == 1 ? shop2 : shop1;
   if (!shown.shown) shown.show();
   if (hidden.shown) hidden.hide();
   g_currentShop = &shown;
+  if (g_feedback) g_feedback->turnChanged();
 }

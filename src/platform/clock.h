@@ -12,6 +12,15 @@ uint32_t ticks();
 void setTickSource(std::function<uint32_t()> source);
 void resetTickSource();
 
+// The game's own clock: the tick clock less the time the game spent paused.
+// Turns, lifetimes, fades and banners run on it, so a pause stops them all;
+// the main loop's pacing stays on the tick clock.
+uint32_t gameTicks();
+void setGameClockPaused(bool paused);
+bool gameClockPaused();
+// Forgets every pause: the game clock equals the tick clock again.
+void resetGameClock();
+
 // Waits until roughly `ms` milliseconds have passed; tests replace it so
 // nothing ever sleeps in a test run.
 void sleepMs(uint32_t ms);

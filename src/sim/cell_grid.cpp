@@ -101,6 +101,16 @@ void CCellGrid::clear() {
   repackPool();
 }
 
+void CCellGrid::clearBlood() {
+  for (ISingleCell*& slot : slots) {
+    if (!slot || slot->kind != ISingleCell::kBlood) continue;
+    ++bloodStats().cleared;
+    delete slot;
+    slot = nullptr;
+  }
+  repackPool();
+}
+
 void CCellGrid::putBlood(int x, int y) {
   ISingleCell*& slot = at(x, y);
   if (slot) return;

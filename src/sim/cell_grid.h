@@ -82,6 +82,8 @@ class CCellGrid {
 
   // Destroys every cell, the spare slots' included, and empties the slots.
   void clear();
+  // Destroys the blood only; the ground of stamped parts stays.
+  void clearBlood();
   void putBlood(int x, int y);
   void draw();
 

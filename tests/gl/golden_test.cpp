@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app.h"
+#include "game/game_manager.h"
 #include "platform/device.h"
 #include "platform/picture.h"
 #include "support/png_writer.h"
@@ -64,10 +65,12 @@ double differingShare(const platform::Picture& a, const platform::Picture& b, in
   return static_cast<double>(bad) / static_cast<double>(a.argb.size());
 }
 
-void runAndCompare(GameScript script, const std::vector<Shot>& shots) {
+// `poke`, when given, may change the game after each frame before the shots.
+void runAndCompare(GameScript script, const std::vector<Shot>& shots, const testing_support::FrameHook& poke = {}) {
   script.realVideo = true;
   const std::string dir = outDir();  // made here, before the child saves into it
-  auto hook = [&shots, &dir](CApplication& app, uint32_t ms) {
+  auto hook = [&shots, &dir, &poke](CApplication& app, uint32_t ms) {
+    if (poke) poke(app, ms);
     for (const Shot& s : shots) {
       if (s.ms == ms) saveFrame(app, dir + "/" + s.name + ".png");
     }
@@ -125,6 +128,20 @@ TEST(GoldenPictures, WinnerBanner) {
       "<Settings><P1_InitValue>5000</P1_InitValue><P2_InitValue>5000</P2_InitValue>"
       "<P1_TargetValue>6000</P1_TargetValue><P2_TargetValue>4000</P2_TargetValue></Settings>";
   runAndCompare(s, {{1200, "player2_wins"}});
+}
+
+// After a win the result stays; Enter starts over from the start values; P
+// pauses with a notice; F1 shows the help written from the part files.
+TEST(GoldenPictures, ResultNewMatchPauseAndHelp) {
+  GameScript s;
+  s.seed = 13;
+  s.durationMs = 9300;
+  s.events = {at(7008, testing_support::keyEvent(true, SDLK_RETURN)), at(8000, testing_support::keyEvent(true, SDLK_p)),
+              at(8400, testing_support::keyEvent(true, SDLK_p)), at(9000, testing_support::keyEvent(true, SDLK_F1))};
+  runAndCompare(s, {{6400, "result"}, {7200, "new_match"}, {8208, "paused"}, {9200, "help"}},
+                [](CApplication& app, uint32_t ms) {
+                  if (ms == 1008) app.game()->player2Value = app.game()->player2Target + 1;
+                });
 }
 
 }  // namespace
