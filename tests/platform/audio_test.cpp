@@ -6,15 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <SDL/SDL.h>
-
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/audio.h"
@@ -25,9 +26,6 @@ using audio::Cue;
 
 constexpr std::size_t kBytesPerSecond = 22050 * 2 * 2;
 constexpr std::size_t kBufferBytes = 1024 * 2 * 2;
-// A change reaches the output after at most the buffer being mixed when it
-// was made; two more buffers are room to spare.
-constexpr std::size_t kSettle = 3 * kBufferBytes;
 
 // Sets an environment variable for the guard's lifetime.
 class EnvVar {
@@ -84,10 +82,20 @@ class DiskAudio {
     struct stat st {};
     return stat(path_.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
   }
+  // How far past the file's size at a change the output may still be from
+  // before it: the buffer being mixed then, what the writer's stdio buffer
+  // held (up to a block of the file system), and a buffer to spare.
+  std::size_t settle() const {
+    struct stat st {};
+    const std::size_t block = stat(path_.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_blksize) : 0;
+    return block + 2 * kBufferBytes;
+  }
   // Polls until the device has written `bytes`; the bound only keeps a broken
   // device from hanging the test.
   bool waitFor(std::size_t bytes) const {
-    for (int poll = 0; poll < 30000 && size() < bytes; ++poll) SDL_Delay(1);
+    for (int poll = 0; poll < 30000 && size() < bytes; ++poll) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return size() >= bytes;
   }
   // The samples from byte `from` to byte `to` (both channels interleaved).
@@ -117,14 +125,15 @@ TEST(Sound, ACuePlaysThroughTheDeviceAndThenTheOutputIsSilentAgain) {
   const std::size_t before = out.size();
   ASSERT_TRUE(audio::play(Cue::Bomb, 0));
   // The bomb lasts 0.95 s; wait for it and for half a second after.
-  const std::size_t bombEnd = before + kBufferBytes + kBytesPerSecond * 95 / 100;
-  const std::size_t end = bombEnd + kBytesPerSecond / 2;
+  const std::size_t bombEnd = before + out.settle() + kBytesPerSecond * 95 / 100;
+  const std::size_t quiet = bombEnd + out.settle();
+  const std::size_t end = quiet + kBytesPerSecond / 2;
   ASSERT_TRUE(out.waitFor(end));
   audio::close();
 
   EXPECT_EQ(0, peak(out.samples(0, before))) << "nothing plays before the cue";
   EXPECT_GT(peak(out.samples(before, bombEnd)), 10000) << "the bomb is loud at full volume";
-  EXPECT_EQ(0, peak(out.samples(bombEnd + kSettle, end))) << "a cue plays once";
+  EXPECT_EQ(0, peak(out.samples(quiet, end))) << "a cue plays once";
 }
 
 TEST(Sound, MutingPausingAndZeroVolumeSilenceTheAmbientLoopAndUndoingThemBringsItBack) {
@@ -155,7 +164,7 @@ TEST(Sound, MutingPausingAndZeroVolumeSilenceTheAmbientLoopAndUndoingThemBringsI
     const std::size_t mark = out.size();
     if (!starts.empty()) ends.push_back(mark);
     phase.action();
-    starts.push_back(starts.empty() ? 0 : mark + kSettle);
+    starts.push_back(starts.empty() ? 0 : mark + out.settle());
     // Two heartbeats' worth, so the quietest part of the loop is in it too.
     ASSERT_TRUE(out.waitFor(starts.back() + 2 * kBytesPerSecond)) << phase.name;
   }
