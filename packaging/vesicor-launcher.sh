@@ -1,7 +1,8 @@
 #!/bin/sh
-# Starts the installed game in a per-user folder: the pictures and parts are
-# linked from the installed copy, while the settings file the game rewrites at
-# every start lives in the user's own data home, never in the read-only prefix.
+# Starts the installed game in a per-user folder: the pictures, parts and
+# sounds are linked from the installed copy, while the settings file the game
+# rewrites at every start lives in the user's own data home, never in the
+# read-only prefix.
 # It touches only what it made itself: a user's own files, links and modes
 # are left as they are.
 set -eu
@@ -32,7 +33,7 @@ user="$base/vesicor"
 caller_umask=$(umask)
 umask 077
 mkdir -p "$user/data"
-for item in gfx parts; do
+for item in gfx parts sfx; do
   link="$user/data/$item"
   # Only a link this launcher made (to an installed copy) is refreshed, so
   # upgrades bring new content; anything else there is the user's.

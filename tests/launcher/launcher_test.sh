@@ -24,7 +24,8 @@ mode() { stat -c %a "$1"; }
 # An installed tree: launcher, a stand-in game that reports where and how it
 # was started, and content whose settings are read-only as a package ships them.
 prefix="$scratch/prefix"
-mkdir -p "$prefix/bin" "$prefix/$libexec_rel" "$prefix/share/vesicor/data/gfx" "$prefix/share/vesicor/data/parts"
+mkdir -p "$prefix/bin" "$prefix/$libexec_rel" "$prefix/share/vesicor/data/gfx" "$prefix/share/vesicor/data/parts" \
+  "$prefix/share/vesicor/data/sfx"
 cp "$launcher" "$prefix/bin/vesicor"
 printf '#!/bin/sh\n{ pwd; umask; } > "$VESICOR_LAUNCHER_LOG"\n' > "$prefix/$libexec_rel/vesicor"
 chmod 755 "$prefix/bin/vesicor" "$prefix/$libexec_rel/vesicor"
@@ -49,7 +50,7 @@ check "the game runs in the user's folder" '[ "$(head -n 1 "$log")" = "$user" ]'
 check "the game keeps the caller's umask" '[ "$(tail -n 1 "$log")" = "0022" ]'
 check "folders it made are private" '[ "$(mode "$home/.local/share")$(mode "$user")$(mode "$user/data")" = 700700700 ]'
 check "a folder it did not make keeps its mode" '[ "$(mode "$home/.local")" = 755 ]'
-check "pictures and parts are linked" '[ "$(readlink "$user/data/gfx")" = "$share/data/gfx" ] && [ "$(readlink "$user/data/parts")" = "$share/data/parts" ]'
+check "pictures, parts and sounds are linked" '(for item in gfx parts sfx; do [ "$(readlink "$user/data/$item")" = "$share/data/$item" ] || exit 1; done)'
 check "the settings copies are the user's and writable" '[ "$(mode "$user/data/settings.xml")$(mode "$user/data/app_settings.xml")" = 600600 ]'
 
 # The user's own choices: a read-only settings file, one that is a link to a
