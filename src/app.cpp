@@ -9,6 +9,8 @@
 #include "game/game_part.h"
 #include "game/game_scene.h"
 #include "input.h"
+#include "options.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/device.h"
 #include "platform/video.h"
@@ -65,7 +67,10 @@ bool CApplication::startup() {
   }
   feedback_ = std::make_unique<CFeedback>();
   g_feedback = feedback_.get();
-  session_.begin(*game_, *scene_, drag_, seed, true, platform::ticks());
+  const COptions options = loadOptions();
+  audio::open(options.volume, options.muted);
+  audio::startAmbient();
+  session_.begin(*game_, *scene_, drag_, seed, options, platform::ticks());
   return true;
 }
 
@@ -194,4 +199,5 @@ void CApplication::shutdown() {
   }
   g_partList.clear();
   drag_ = CDragState();
+  audio::close();
 }

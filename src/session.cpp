@@ -8,6 +8,7 @@
 #include "game/game_manager.h"
 #include "game/game_scene.h"
 #include "game/help_text.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "sim/random.h"
 
@@ -28,8 +29,8 @@ bool isGameInput(Uint8 type) {
 
 }  // namespace
 
-void CSession::begin(CGameManager& game, CGameScene& scene, CDragState& drag, unsigned seed, bool showHint,
-                     uint32_t now) {
+void CSession::begin(CGameManager& game, CGameScene& scene, CDragState& drag, unsigned seed,
+                     const COptions& options, uint32_t now) {
   game_ = &game;
   scene_ = &scene;
   drag_ = &drag;
@@ -38,9 +39,12 @@ void CSession::begin(CGameManager& game, CGameScene& scene, CDragState& drag, un
   match_ = 0;
   userPaused_ = helpShown_ = false;
   applyPause();
-  if (showHint) {
+  options_ = options;
+  if (!options_.hintShown) {
     hint_.show("F1: help", 256, 468);
     hintUntil_ = now + kHintMs;
+    options_.hintShown = true;
+    saveOptions(options_);
   }
 }
 
@@ -65,6 +69,9 @@ bool CSession::handleEvent(const SDL_Event& event) {
       case SDLK_ESCAPE:
         if (!helpShown_) return false;  // Escape still ends the game
         toggleHelp();
+        return true;
+      case SDLK_m:
+        toggleSound();
         return true;
       case SDLK_RETURN:
       case SDLK_KP_ENTER:
@@ -115,8 +122,15 @@ void CSession::newMatch() {
   applyPause();
 }
 
+void CSession::toggleSound() {
+  options_.muted = !options_.muted;
+  audio::setMuted(options_.muted);
+  saveOptions(options_);
+}
+
 void CSession::applyPause() {
   platform::setGameClockPaused(paused());
+  audio::setPaused(paused());
   if (userPaused_ && !helpShown_) {
     pause_.show("PAUSED\n\nP: resume   F1: help\nEsc: quit", 256, 200);
   } else {

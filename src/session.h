@@ -1,6 +1,7 @@
 // What lies around the matches: pausing (P, or the window losing focus), the
 // help screen (F1), the result after a win and a new match (Enter), and the
-// first start's hint. Its keys never reach the players' controls.
+// first start's hint, and the sound switch (M). Its keys never reach the
+// players' controls.
 #pragma once
 
 #include <SDL/SDL.h>
@@ -10,6 +11,7 @@
 
 #include "game/match_reset.h"
 #include "game/overlay.h"
+#include "options.h"
 
 class CGameManager;
 class CGameScene;
@@ -22,8 +24,10 @@ class CSession {
   CSession& operator=(const CSession&) = delete;
 
   // Once the game is built and its controllers bound. Match k (from 0) runs
-  // on the random seed `seed` + k.
-  void begin(CGameManager& game, CGameScene& scene, CDragState& drag, unsigned seed, bool showHint, uint32_t now);
+  // on the random seed `seed` + k. The hint shows unless the options say it
+  // was shown before.
+  void begin(CGameManager& game, CGameScene& scene, CDragState& drag, unsigned seed, const COptions& options,
+             uint32_t now);
   // Takes the session's own keys and window events, and while the game is
   // paused every input but a key's release (so no key stays held). Returns
   // true when the game must not see the event.
@@ -47,6 +51,8 @@ class CSession {
   void togglePause();
   void toggleHelp();
   void newMatch();
+  void toggleSound();
+  const COptions& options() const { return options_; }
 
  private:
   void applyPause();
@@ -60,5 +66,6 @@ class CSession {
   bool userPaused_ = false;
   bool helpShown_ = false;
   uint32_t hintUntil_ = 0;
+  COptions options_;
   COverlay result_, pause_, help_, hint_;
 };

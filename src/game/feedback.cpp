@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "platform/audio.h"
+#include "platform/clock.h"
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
 
@@ -23,6 +25,8 @@ void centreOn(CSprite* sprite, Vec2 centre) {
   sprite->x = centre.x - sprite->width * sprite->scaleX * 0.5f;
   sprite->y = centre.y - sprite->height * sprite->scaleY * 0.5f;
 }
+
+void sound(audio::Cue cue) { audio::play(cue, platform::ticks()); }
 
 CSprite* overGrid(const char* path) {
   CSprite* sprite = createSprite(path, kFeedbackLayer);
@@ -49,6 +53,7 @@ CFeedback::~CFeedback() {
 }
 
 void CFeedback::blast(Vec2 centre) {
+  sound(audio::Cue::Bomb);
   CSprite* sprite = overGrid("data/gfx/blast.png");
   sprite->hidden = false;
   centreOn(sprite, centre);
@@ -57,12 +62,14 @@ void CFeedback::blast(Vec2 centre) {
 
 void CFeedback::collected(int player) {
   if (player < 1 || player > 2) return;
+  sound(audio::Cue::Collect);
   flashAge_[player - 1] = 0;
   flash_[player - 1]->hidden = false;
   flash_[player - 1]->color[3] = 1;
 }
 
 void CFeedback::cannotBuy(Vec2 where) {
+  sound(audio::Cue::CannotBuy);
   refusalAt_ = where;
   refusalAge_ = 0;
   refusal_->hidden = false;
@@ -70,10 +77,10 @@ void CFeedback::cannotBuy(Vec2 where) {
   centreOn(refusal_, where);
 }
 
-void CFeedback::purchased() {}
-void CFeedback::dropped() {}
-void CFeedback::turnChanged() {}
-void CFeedback::victory() {}
+void CFeedback::purchased() { sound(audio::Cue::Purchase); }
+void CFeedback::dropped() { sound(audio::Cue::Drop); }
+void CFeedback::turnChanged() { sound(audio::Cue::TurnChange); }
+void CFeedback::victory() { sound(audio::Cue::Victory); }
 
 void CFeedback::update() {
   for (size_t i = 0; i < blasts_.size();) {

@@ -67,6 +67,7 @@ std::string makeRunFolder(const GameScript& s) {
   mkdir((root + "/data").c_str(), 0755);
   if (symlink(absolute(s.gfxDir).c_str(), (root + "/data/gfx").c_str()) != 0) return {};
   if (symlink(absolute(s.partsDir).c_str(), (root + "/data/parts").c_str()) != 0) return {};
+  if (symlink(absolute(s.sfxDir).c_str(), (root + "/data/sfx").c_str()) != 0) return {};
   if (!s.settingsXml.empty()) writeFile(root + "/data/settings.xml", s.settingsXml);
   writeFile(root + "/data/app_settings.xml",
             s.appSettingsXml.empty()

@@ -23,6 +23,7 @@ struct GameScript {
   unsigned seed = 1;
   std::string gfxDir = "data/gfx";      // linked into the run's data folder
   std::string partsDir = "data/parts";  // linked into the run's data folder
+  std::string sfxDir = "data/sfx";      // linked into the run's data folder
   std::string settingsXml;              // written as data/settings.xml when not empty
   std::string appSettingsXml;           // written as data/app_settings.xml when not empty
   uint32_t durationMs = 0;
