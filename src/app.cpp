@@ -89,6 +89,14 @@ void CApplication::printReport() {
 }
 
 void CApplication::runFrame(uint32_t now) {
+  advanceFrame(now);
+  drawScene();
+  platform::device()->present();
+
+  drainEvents();
+}
+
+void CApplication::advanceFrame(uint32_t now) {
   if (pacer_.beginFrame(now)) {
     if (g_debug) printReport();
     scene_->swayTarget = -scene_->swayTarget;
@@ -103,11 +111,6 @@ void CApplication::runFrame(uint32_t now) {
   partListPass(drag_);
   game_->update(*scene_, drag_);
   scene_->update();
-
-  drawScene();
-  platform::device()->present();
-
-  drainEvents();
 }
 
 void CApplication::drawScene() {

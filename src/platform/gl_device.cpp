@@ -134,6 +134,8 @@ class GlDevice : public Device {
     SDL_GL_SwapBuffers();
   }
 
+  void finish() override { glFinish(); }
+
   void setTransform(TransformType type, const Matrix& m) override {
     state_.setTransform(type, m);
     applyTransforms();

@@ -39,6 +39,7 @@ class NullDevice : public Device {
   void clear(uint32_t argb) override;
   void endScene() override;
   void present() override;
+  void finish() override {}
 
   void setTransform(TransformType type, const Matrix& m) override;
   void setRenderState(RenderState state, uint32_t value) override;
