@@ -116,8 +116,9 @@ struct DrawStats {
   uint64_t frames = 0;
   uint64_t clears = 0;
   uint64_t primitives = 0;     // drawPrimitiveUP calls
-  uint64_t spriteDraws = 0;    // SpriteInterface::draw calls with a texture
+  uint64_t spriteDraws = 0;    // SpriteInterface::draw calls with a texture, and stack layers
   uint64_t presents = 0;
+  uint64_t stackCompositions = 0;  // stacks composed afresh (not drawn from the last composite)
 };
 
 class Device {
