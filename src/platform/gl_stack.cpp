@@ -101,6 +101,8 @@ GlStackComposer::GlStackComposer(const char* version, const char* extensions) : 
   offScreen_ = gl_->genFramebuffers && gl_->deleteFramebuffers && gl_->bindFramebuffer && gl_->framebufferTexture2D &&
                gl_->checkFramebufferStatus;
   derived_.reserve(kMaxDerived);
+  placing_.reserve(32);
+  composed_.reserve(32);
 }
 
 GlStackComposer::~GlStackComposer() { deleteNames(); }

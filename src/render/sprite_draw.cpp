@@ -182,6 +182,8 @@ void drawColoredQuad(const ColoredCorner corners[4]) {
 }
 
 void createSpriteInterface() {
+  // Room for a background and its copies, so that drawing stacks never allocates.
+  g_stackLayers.reserve(32);
   platform::Device* device = platform::device();
   g_spriteInterface = device ? device->createSpriteInterface() : nullptr;
 }
