@@ -18,8 +18,8 @@ namespace platform {
 
 namespace {
 
-// One more layer than the game's background stack needs is plenty; deeper
-// stacks simply take more passes.
+// Fixed-function contexts offer at most eight units; deeper stacks take more
+// passes.
 constexpr int kMaxUnits = 8;
 // Distinct layer colours a stack may use, each a texture of its own.
 constexpr size_t kMaxDerived = 4;
@@ -35,12 +35,12 @@ F load(const char* name) {
 
 uint32_t scaleChannel(uint32_t value, uint32_t factor) { return (value * factor + 127) / 255; }
 
-}  // namespace
-
 // The multitexture entry points, named here since gl.h may declare them
 // without their pointer types.
 using ActiveTextureProc = void(APIENTRY*)(GLenum unit);
 using MultiTexCoord2fProc = void(APIENTRY*)(GLenum unit, GLfloat s, GLfloat t);
+
+}  // namespace
 
 struct GlStackComposer::Functions {
   ActiveTextureProc activeTexture = nullptr;
@@ -82,6 +82,7 @@ GlStackComposer::GlStackComposer(const char* version, const char* extensions) : 
   }
   GLint units = 0;
   glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   units_ = gl_->activeTexture && gl_->multiTexCoord2f ? std::min<int>(units, kMaxUnits) : 0;
 
   const char* suffix = nullptr;
@@ -123,10 +124,8 @@ void GlStackComposer::contextLost() {
 }
 
 const GlStackComposer::Derived* GlStackComposer::derivedFor(const StackPicture& picture, uint32_t argb) {
-  GLint maxSize = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
   const int w = picture.width + 2, h = picture.height + 2;
-  if (w > maxSize || h > maxSize) return nullptr;
+  if (w > maxTextureSize_ || h > maxTextureSize_) return nullptr;
 
   Derived* slot = nullptr;
   for (Derived& d : derived_) {

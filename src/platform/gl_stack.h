@@ -77,6 +77,7 @@ class GlStackComposer {
 
   std::unique_ptr<Functions> gl_;
   int units_ = 0;
+  int maxTextureSize_ = 0;
   bool offScreen_ = false;
   std::vector<Derived> derived_;
   uint64_t derivedUse_ = 0;
