@@ -262,7 +262,11 @@ TEST(StackLook, FramesOfTheGameLookAsWhenDrawnLayerByLayer) {
   }
   std::printf("worst: mean R %.2f G %.2f B %.2f, biggest pixel difference %d, at most %zu pixels off by more than 6\n",
               worst.mean[0], worst.mean[1], worst.mean[2], worst.biggest, worst.overSix);
-  std::printf("frames kept in %s\n", dir.c_str());
+  if (testing::Test::HasFailure()) {
+    std::printf("frames kept in %s\n", dir.c_str());
+  } else {
+    std::filesystem::remove_all(dir);
+  }
 }
 
 }  // namespace
