@@ -105,6 +105,14 @@ void CApplication::printReport() {
 }
 
 void CApplication::runFrame(uint32_t now) {
+  advanceFrame(now);
+  drawScene();
+  platform::device()->present();
+
+  drainEvents();
+}
+
+void CApplication::advanceFrame(uint32_t now) {
   if (pacer_.beginFrame(now)) {
     if (g_debug) printReport();
     scene_->swayTarget = -scene_->swayTarget;
@@ -129,11 +137,6 @@ void CApplication::runFrame(uint32_t now) {
     if (taken == 0) updateGame();
   }
   session_.afterUpdate(now);
-
-  drawScene();
-  platform::device()->present();
-
-  drainEvents();
 }
 
 void CApplication::drawScene() {

@@ -38,6 +38,9 @@ class CApplication {
   // little. Returns whether the loop should go on.
   bool poll();
   void runFrame(uint32_t now);
+  // The part of a frame before drawing: steps, parts, game and scene update
+  // (benchmarks draw the frame themselves, group by group).
+  void advanceFrame(uint32_t now);
   // The frame's picture, without presenting it (golden pictures read it back).
   void drawScene();
   void shutdown();

@@ -47,6 +47,7 @@ CGameScene::CGameScene() {
   for (int k = 0; k < kCopyCount; ++k) {
     CSprite* copy = createSprite("data/gfx/background.jpg", 255);
     copy->color[3] = 0.2f;
+    copy->stackedOn = background;
     copies.push_back(copy);
   }
   bar1 = createSprite("data/gfx/player1_bar.png", 100);

@@ -31,6 +31,13 @@ Matrix matrixTransformation2D(float scaleX, float scaleY, float rotationCenterX,
   return m;
 }
 
+void SpriteInterface::drawStack(Texture* texture, const SourceRect& src, const SpriteLayer* layers, int count) {
+  for (int i = 0; i < count; ++i) {
+    setTransform(layers[i].transform);
+    draw(texture, src, layers[i].argb);
+  }
+}
+
 Device* device() { return g_device.get(); }
 
 void setDevice(std::unique_ptr<Device> d) { g_device = std::move(d); }

@@ -87,6 +87,12 @@ struct SourceRect {
   int left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// One layer of a stack of the same picture: where it goes and its colour.
+struct SpriteLayer {
+  Matrix transform;
+  uint32_t argb = 0xffffffff;
+};
+
 // Batches textured, colour-modulated sprites with a 2D transform each.
 class SpriteInterface {
  public:
@@ -95,6 +101,13 @@ class SpriteInterface {
   virtual void setTransform(const Matrix& m) = 0;
   virtual void draw(Texture* texture, const SourceRect& src, uint32_t argb) = 0;
   virtual void end() = 0;
+
+  // Draws the picture once per layer, in order, as draw() would one layer
+  // after another (which is what this default does). A backend may compose
+  // the layers more cheaply as long as the picture stays within a step or two
+  // per colour channel of the layer-by-layer one. Either way the transform
+  // is the last layer's afterwards.
+  virtual void drawStack(Texture* texture, const SourceRect& src, const SpriteLayer* layers, int count);
 };
 
 // Counts of what a device was asked to draw; the null device keeps these so
@@ -103,8 +116,9 @@ struct DrawStats {
   uint64_t frames = 0;
   uint64_t clears = 0;
   uint64_t primitives = 0;     // drawPrimitiveUP calls
-  uint64_t spriteDraws = 0;    // SpriteInterface::draw calls with a texture
+  uint64_t spriteDraws = 0;    // SpriteInterface::draw calls with a texture, and stack layers
   uint64_t presents = 0;
+  uint64_t stackCompositions = 0;  // stacks composed afresh (not drawn from the last composite)
 };
 
 class Device {
@@ -115,6 +129,9 @@ class Device {
   virtual void clear(uint32_t argb) = 0;
   virtual void endScene() = 0;
   virtual void present() = 0;
+  // Returns once everything drawn so far is on the target, so that a
+  // benchmark can time a group of draws on its own.
+  virtual void finish() = 0;
 
   virtual void setTransform(TransformType type, const Matrix& m) = 0;
   virtual void setRenderState(RenderState state, uint32_t value) = 0;

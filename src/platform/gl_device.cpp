@@ -1,5 +1,7 @@
 // The OpenGL fixed-function device: device states mapped one to one onto GL
-// state and texture combiners, textures kept in memory and uploaded on use.
+// state and texture combiners, textures kept in memory and uploaded on use,
+// clears held back until something is drawn (a picture that covers the whole
+// window makes them unnecessary), and sprite stacks composed.
 #include "platform/gl_device.h"
 
 #include <GL/gl.h>
@@ -10,6 +12,7 @@
 #include <cstring>
 
 #include "platform/device_state.h"
+#include "platform/gl_support.h"
 #include "platform/picture.h"
 #include "platform/pixel_texture.h"
 #include "platform/video.h"
@@ -17,6 +20,8 @@
 namespace platform {
 
 namespace {
+
+StackComposing g_stackComposing = StackComposing::kAuto;
 
 // What textures share with their device: whether it still exists, and which
 // GL context their names belong to.
@@ -95,30 +100,47 @@ class GlSpriteInterface : public SpriteInterface {
   void setTransform(const Matrix& m) override { transform_ = m; }
   void draw(Texture* texture, const SourceRect& src, uint32_t argb) override;
   void end() override;
+  void drawStack(Texture* texture, const SourceRect& src, const SpriteLayer* layers, int count) override;
 
  private:
+  void applyBeginState();
+
   GlDevice& device_;
   Matrix transform_ = Matrix::identity();
+  uint32_t flags_ = 0;
   bool begun_ = false;
 };
 
 class GlDevice : public Device {
  public:
-  GlDevice(int windowWidth, int windowHeight, bool bgraArrays)
+  GlDevice(int windowWidth, int windowHeight, bool bgraArrays, const char* version, const char* extensions)
       : shared_(std::make_shared<GlShared>()),
         context_(glXGetCurrentContext()),
         windowWidth_(windowWidth),
         windowHeight_(windowHeight),
-        bgraArrays_(bgraArrays) {
+        bgraArrays_(bgraArrays),
+        composer_(std::make_unique<GlStackComposer>(version, extensions)) {
     applyAll();
   }
 
-  ~GlDevice() override { shared_->alive = false; }
+  ~GlDevice() override {
+    shared_->alive = false;
+    if (glXGetCurrentContext() != context_) composer_->contextLost();
+  }
 
   void beginScene() override { ++state_.stats.frames; }
 
   void clear(uint32_t argb) override {
     ++state_.stats.clears;
+    clearPending_ = true;
+    clearColor_ = argb;
+  }
+
+  // Carries out a held-back clear; every drawing call comes here first.
+  void flushClear() {
+    if (!clearPending_) return;
+    clearPending_ = false;
+    const uint32_t argb = clearColor_;
     // The whole window, so the bars beside a letterboxed picture are cleared too.
     glViewport(0, 0, windowWidth_, windowHeight_);
     glClearColor(((argb >> 16) & 0xff) / 255.0f, ((argb >> 8) & 0xff) / 255.0f, (argb & 0xff) / 255.0f,
@@ -127,11 +149,20 @@ class GlDevice : public Device {
     applyViewport();
   }
 
-  void endScene() override { glFlush(); }
+  void endScene() override {
+    flushClear();
+    glFlush();
+  }
 
   void present() override {
+    flushClear();
     ++state_.stats.presents;
     SDL_GL_SwapBuffers();
+  }
+
+  void finish() override {
+    flushClear();
+    glFinish();
   }
 
   void setTransform(TransformType type, const Matrix& m) override {
@@ -159,6 +190,7 @@ class GlDevice : public Device {
 
   void drawPrimitiveUP(PrimitiveType type, int primitiveCount, const void* vertices, int stride) override {
     ++state_.stats.primitives;
+    flushClear();
     const VertexLayout layout = layoutOf(state_.fvf);
     if (type != kTriangleStrip || primitiveCount <= 0 || !vertices || !layout.valid || stride < layout.size) return;
     const bool textured = bindStage0Texture() && layout.texCoord >= 0;
@@ -216,6 +248,7 @@ class GlDevice : public Device {
   }
 
   void setWindowSize(int width, int height) override {
+    flushClear();
     windowWidth_ = width > 0 ? width : 1;
     windowHeight_ = height > 0 ? height : 1;
     // Re-opening the video mode may hand out a new context; every texture
@@ -224,11 +257,13 @@ class GlDevice : public Device {
     if (current != context_) {
       context_ = current;
       ++shared_->generation;
+      composer_->contextLost();
     }
     applyAll();
   }
 
   bool readPixels(std::vector<uint32_t>& argb) override {
+    flushClear();
     const Viewport vp = viewportFor(windowWidth_, windowHeight_);
     std::vector<uint32_t> rows(size_t(vp.size) * size_t(vp.size));
     glFinish();
@@ -288,6 +323,43 @@ class GlDevice : public Device {
   }
 
   DrawStats& mutableStats() { return state_.stats; }
+
+  // Draws the layers through the stack composer; false when it cannot, with
+  // nothing drawn. The caller puts back its own GL state after a true.
+  bool drawComposedStack(Texture* texture, const SourceRect& src, const SpriteLayer* layers, int count) {
+    auto* gl = dynamic_cast<GlTexture*>(texture);
+    if (!gl || src.left != 0 || src.top != 0 || src.right != gl->width() || src.bottom != gl->height()) return false;
+    StackPicture picture;
+    picture.id = gl->id();
+    picture.revision = gl->revision();
+    picture.width = gl->width();
+    picture.height = gl->height();
+    picture.argb = gl->pixels().data();
+    const Viewport vp = viewportFor(windowWidth_, windowHeight_);
+    GlStackComposer::Target target;
+    target.x = vp.x;
+    target.y = windowHeight_ - vp.y - vp.size;
+    target.size = vp.size;
+    target.backBufferFree = clearPending_;
+    const uint64_t compositions = composer_->compositions();
+    if (!composer_->prepare(picture, layers, count, target, g_stackComposing)) {
+      applyViewport();
+      return false;
+    }
+    state_.stats.stackCompositions += composer_->compositions() - compositions;
+    // An opaque composite over the whole window leaves nothing of the clear.
+    const bool coversWindow =
+        composer_->opaque() && vp.x == 0 && vp.y == 0 && vp.size == windowWidth_ && vp.size == windowHeight_;
+    if (coversWindow) {
+      clearPending_ = false;
+    } else {
+      flushClear();
+    }
+    applyViewport();
+    composer_->drawComposite();
+    state_.stats.spriteDraws += uint64_t(count);
+    return true;
+  }
 
  private:
   void applyTransforms() {
@@ -431,11 +503,19 @@ class GlDevice : public Device {
   int windowWidth_;
   int windowHeight_;
   bool bgraArrays_;
+  std::unique_ptr<GlStackComposer> composer_;
+  bool clearPending_ = false;
+  uint32_t clearColor_ = 0;
 };
 
 void GlSpriteInterface::begin(uint32_t flags) {
   begun_ = true;
+  flags_ = flags;
   transform_ = Matrix::identity();
+  applyBeginState();
+}
+
+void GlSpriteInterface::applyBeginState() {
   // Pixel coordinates of the drawing space, y downwards.
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -445,7 +525,7 @@ void GlSpriteInterface::begin(uint32_t flags) {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glDisable(GL_LIGHTING);
-  if (flags & kSpriteAlphaBlend) {
+  if (flags_ & kSpriteAlphaBlend) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   } else {
@@ -457,6 +537,7 @@ void GlSpriteInterface::begin(uint32_t flags) {
 
 void GlSpriteInterface::draw(Texture* texture, const SourceRect& src, uint32_t argb) {
   if (!texture || !begun_) return;
+  device_.flushClear();
   ++device_.mutableStats().spriteDraws;
   device_.bindForSprite(texture);
   glLoadMatrixf(&transform_.m[0][0]);
@@ -477,25 +558,21 @@ void GlSpriteInterface::draw(Texture* texture, const SourceRect& src, uint32_t a
   glEnd();
 }
 
+void GlSpriteInterface::drawStack(Texture* texture, const SourceRect& src, const SpriteLayer* layers, int count) {
+  if (!begun_ || count <= 0) return;
+  // Composing stands for blended layers only.
+  if (texture && (flags_ & kSpriteAlphaBlend) && device_.drawComposedStack(texture, src, layers, count)) {
+    transform_ = layers[count - 1].transform;
+    applyBeginState();
+    return;
+  }
+  SpriteInterface::drawStack(texture, src, layers, count);
+}
+
 void GlSpriteInterface::end() {
   if (!begun_) return;
   begun_ = false;
   device_.applyAll();
-}
-
-bool versionAtLeast(const char* version, int major, int minor) {
-  int ma = 0, mi = 0;
-  if (!version || std::sscanf(version, "%d.%d", &ma, &mi) != 2) return false;
-  return ma > major || (ma == major && mi >= minor);
-}
-
-bool hasExtension(const char* extensions, const char* name) {
-  if (!extensions) return false;
-  const size_t length = std::strlen(name);
-  for (const char* p = std::strstr(extensions, name); p; p = std::strstr(p + 1, name)) {
-    if ((p == extensions || p[-1] == ' ') && (p[length] == ' ' || p[length] == '\0')) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -508,16 +585,18 @@ std::unique_ptr<Device> createGlDevice(int windowWidth, int windowHeight, GlDevi
     return nullptr;
   }
   const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-  if (!versionAtLeast(version, 1, 3) && !hasExtension(extensions, "GL_ARB_texture_env_combine")) {
+  if (!glVersionAtLeast(version, 1, 3) && !glHasExtension(extensions, "GL_ARB_texture_env_combine")) {
     error = GlDeviceError::kUnsupported;
     return nullptr;
   }
   // An ARGB dword lies in memory as B, G, R, A only on little-endian
   // machines; elsewhere colours go through the per-vertex path.
   const bool bgraArrays = SDL_BYTEORDER == SDL_LIL_ENDIAN &&
-                          (versionAtLeast(version, 3, 2) || hasExtension(extensions, "GL_ARB_vertex_array_bgra") ||
-                           hasExtension(extensions, "GL_EXT_vertex_array_bgra"));
-  return std::make_unique<GlDevice>(windowWidth, windowHeight, bgraArrays);
+                          (glVersionAtLeast(version, 3, 2) || glHasExtension(extensions, "GL_ARB_vertex_array_bgra") ||
+                           glHasExtension(extensions, "GL_EXT_vertex_array_bgra"));
+  return std::make_unique<GlDevice>(windowWidth, windowHeight, bgraArrays, version, extensions);
 }
+
+void setStackComposing(StackComposing mode) { g_stackComposing = mode; }
 
 }  // namespace platform

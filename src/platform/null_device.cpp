@@ -23,6 +23,13 @@ class NullSpriteInterface : public SpriteInterface {
     if (texture) device_.recordSpriteDraw(texture, transform_, src, argb, flags_);
   }
   void end() override { flags_ = 0; }
+  // Layer by layer, as the default does, but each layer marked as such.
+  void drawStack(Texture* texture, const SourceRect& src, const SpriteLayer* layers, int count) override {
+    for (int i = 0; i < count; ++i) {
+      transform_ = layers[i].transform;
+      if (texture) device_.recordSpriteDraw(texture, transform_, src, layers[i].argb, flags_, i);
+    }
+  }
 
  private:
   NullDevice& device_;
@@ -93,7 +100,7 @@ void NullDevice::drawPrimitiveUP(PrimitiveType type, int primitiveCount, const v
 }
 
 void NullDevice::recordSpriteDraw(const Texture* texture, const Matrix& transform, const SourceRect& src,
-                                  uint32_t argb, uint32_t flags) {
+                                  uint32_t argb, uint32_t flags, int stackLayer) {
   ++state_.stats.spriteDraws;
   if (!recording_) return;
   DrawRecord r = snapshot();
@@ -103,6 +110,7 @@ void NullDevice::recordSpriteDraw(const Texture* texture, const Matrix& transfor
   r.source = src;
   r.argb = argb;
   r.spriteFlags = flags;
+  r.stackLayer = stackLayer;
   records_.push_back(r);
 }
 

@@ -31,6 +31,8 @@ struct DrawRecord {
   SourceRect source;
   uint32_t argb = 0;
   uint32_t spriteFlags = 0;
+  // The layer's place in a stack drawn through the interface; -1 alone.
+  int stackLayer = -1;
 };
 
 class NullDevice : public Device {
@@ -39,6 +41,7 @@ class NullDevice : public Device {
   void clear(uint32_t argb) override;
   void endScene() override;
   void present() override;
+  void finish() override {}
 
   void setTransform(TransformType type, const Matrix& m) override;
   void setRenderState(RenderState state, uint32_t value) override;
@@ -72,7 +75,7 @@ class NullDevice : public Device {
 
   // Used by the null sprite interface.
   void recordSpriteDraw(const Texture* texture, const Matrix& transform, const SourceRect& src, uint32_t argb,
-                        uint32_t flags);
+                        uint32_t flags, int stackLayer = -1);
 
  private:
   DrawRecord snapshot() const;

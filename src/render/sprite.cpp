@@ -55,6 +55,9 @@ void destroySprite(CSprite* sprite) {
       break;
     }
   }
+  for (CSprite* other : g_spriteList) {
+    if (other->stackedOn == sprite) other->stackedOn = nullptr;
+  }
   if (sprite->ownsTexture) releaseTexture(sprite->texture);
   sprite->texture = nullptr;
   delete sprite;

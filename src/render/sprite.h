@@ -23,6 +23,10 @@ struct CSprite {
   float rotation = 0;
   float scaleX = 1.0f, scaleY = 1.0f;
   float color[4] = {1, 1, 1, 1};
+  // Set on the faded copies of a picture that follow it in the list: drawn
+  // by the sprite interface, the picture and its copies go to the device as
+  // one stack, which it may compose more cheaply than layer by layer.
+  const CSprite* stackedOn = nullptr;
 };
 
 // Creates a sprite of a picture (cached, or loaded for this sprite alone) and

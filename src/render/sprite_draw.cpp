@@ -2,7 +2,9 @@
 // sprite interface or as a textured quad, and the untextured coloured quad.
 #include "render/sprite.h"
 
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include "app_settings.h"
 #include "globals.h"
@@ -30,17 +32,18 @@ std::unique_ptr<platform::SpriteInterface> g_spriteInterface;
 float clipX(float screenX) { return screenX * 2.0f / platform::kDrawingSize - 1.0f; }
 float clipY(float screenY) { return 1.0f - screenY * 2.0f / platform::kDrawingSize; }
 
+platform::SpriteLayer layerOf(const CSprite& sprite);
+
 void drawWithSpriteInterface(const CSprite& sprite) {
   if (!sprite.texture || !g_spriteInterface) return;
-  const platform::Matrix transform = platform::matrixTransformation2D(
-      sprite.scaleX, sprite.scaleY, sprite.width * 0.5f, sprite.height * 0.5f, sprite.rotation, sprite.x, sprite.y);
-  g_spriteInterface->setTransform(transform);
+  const platform::SpriteLayer layer = layerOf(sprite);
+  g_spriteInterface->setTransform(layer.transform);
   platform::SourceRect source;
   source.left = static_cast<int>(sprite.srcX);
   source.top = static_cast<int>(sprite.srcY);
   source.right = source.left + static_cast<int>(sprite.width);
   source.bottom = source.top + static_cast<int>(sprite.height);
-  g_spriteInterface->draw(sprite.texture, source, colorToArgb(sprite.color));
+  g_spriteInterface->draw(sprite.texture, source, layer.argb);
 }
 
 void drawAsQuad(const CSprite& sprite) {
@@ -91,11 +94,55 @@ void drawAsQuad(const CSprite& sprite) {
   device->setSamplerState(0, kSampMagFilter, kFilterNone);
 }
 
+// The layers of one stack, kept from frame to frame so drawing does not allocate.
+std::vector<platform::SpriteLayer> g_stackLayers;
+
+platform::SpriteLayer layerOf(const CSprite& sprite) {
+  platform::SpriteLayer layer;
+  layer.transform = platform::matrixTransformation2D(sprite.scaleX, sprite.scaleY, sprite.width * 0.5f,
+                                                     sprite.height * 0.5f, sprite.rotation, sprite.x, sprite.y);
+  layer.argb = colorToArgb(sprite.color);
+  return layer;
+}
+
+// From `it`, a visible sprite followed by its copies (same picture, same
+// pass): draws them as one stack and returns the first sprite after them, or
+// returns `it` when no copy follows.
+std::list<CSprite*>::const_iterator drawStackFrom(std::list<CSprite*>::const_iterator it) {
+  const CSprite& base = **it;
+  auto next = std::next(it);
+  auto end = next;
+  while (end != g_spriteList.end() && (*end)->stackedOn == &base && (*end)->texture == base.texture &&
+         (*end)->width == base.width && (*end)->height == base.height && (*end)->behindGrid == base.behindGrid) {
+    ++end;
+  }
+  if (end == next || !base.texture) return it;
+  g_stackLayers.clear();
+  g_stackLayers.push_back(layerOf(base));
+  for (auto copy = next; copy != end; ++copy) {
+    if (!(*copy)->hidden) g_stackLayers.push_back(layerOf(**copy));
+  }
+  platform::SourceRect source;
+  source.right = static_cast<int>(base.width);
+  source.bottom = static_cast<int>(base.height);
+  g_spriteInterface->drawStack(base.texture, source, g_stackLayers.data(), static_cast<int>(g_stackLayers.size()));
+  return end;
+}
+
 void drawPass(bool behindGrid) {
   const bool viaInterface = g_spriteDevice && g_spriteInterface;
   if (viaInterface) g_spriteInterface->begin(platform::kSpriteAlphaBlend);
-  for (CSprite* sprite : g_spriteList) {
-    if (sprite->behindGrid == behindGrid) drawSprite(*sprite);
+  for (auto it = g_spriteList.cbegin(); it != g_spriteList.cend(); ++it) {
+    CSprite* sprite = *it;
+    if (sprite->behindGrid != behindGrid) continue;
+    if (viaInterface && !sprite->hidden) {
+      auto after = drawStackFrom(it);
+      if (after != it) {
+        it = std::prev(after);
+        continue;
+      }
+    }
+    drawSprite(*sprite);
   }
   if (viaInterface) g_spriteInterface->end();
 }
@@ -142,6 +189,8 @@ void drawColoredQuad(const ColoredCorner corners[4]) {
 }
 
 void createSpriteInterface() {
+  // Room for a background and its copies, so that drawing stacks never allocates.
+  g_stackLayers.reserve(32);
   platform::Device* device = platform::device();
   g_spriteInterface = device ? device->createSpriteInterface() : nullptr;
 }

@@ -15,6 +15,7 @@ TEST_F(Scene, BuildsTheBoardPicturesInTheirLayersAndPlaces) {
   for (CSprite* copy : scene->copies) {
     EXPECT_EQ(copy->layer, 255);
     EXPECT_FLOAT_EQ(copy->color[3], 0.2f);
+    EXPECT_EQ(copy->stackedOn, scene->background);
   }
   // The copies lie over the background and under everything else.
   EXPECT_EQ(g_spriteList.front(), scene->background);

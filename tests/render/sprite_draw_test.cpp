@@ -196,6 +196,57 @@ TEST_F(SpriteDrawTest, SpriteInterfaceGetsTheTransformRectangleAndColour) {
   EXPECT_EQ(device_->stats().primitives, 0u);
 }
 
+// Faded copies right after their picture go to the sprite interface as one
+// stack (which the null device draws layer by layer); hidden copies are left
+// out, and a copy parted from its picture, or drawn as a quad, stays alone.
+TEST_F(SpriteDrawTest, CopiesFollowingTheirPictureAreDrawnAsOneStack) {
+  CSprite* picture = createSprite("data/gfx/a.png", 256);
+  std::vector<CSprite*> copies;
+  for (int k = 0; k < 3; ++k) {
+    CSprite* copy = createSprite("data/gfx/a.png", 255);
+    copy->stackedOn = picture;
+    copy->color[3] = 0.2f;
+    copy->rotation = 0.01f * float(k);
+    copies.push_back(copy);
+  }
+  copies[1]->hidden = true;
+  CSprite* between = createSprite("data/gfx/b.png", 255);
+  bringSpriteToFront(copies[2]);  // now after another picture: parted
+
+  struct Expected {
+    const CSprite* sprite;
+    int stackLayer;
+  };
+  auto check = [&](const std::vector<Expected>& expected) {
+    const auto& records = device_->records();
+    ASSERT_EQ(records.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(records[i].texture, expected[i].sprite->texture);
+      EXPECT_EQ(records[i].stackLayer, expected[i].stackLayer);
+      if (!records[i].viaSpriteInterface) continue;
+      EXPECT_EQ(records[i].argb, colorToArgb(expected[i].sprite->color));
+      EXPECT_FLOAT_EQ(records[i].transform.m[0][1], std::sin(expected[i].sprite->rotation));
+    }
+  };
+  g_spriteDevice = true;
+  drawFirstPass();
+  check({{picture, 0}, {copies[0], 1}, {between, -1}, {copies[2], -1}});
+
+  g_spriteDevice = false;
+  device_->clearRecords();
+  drawFirstPass();
+  check({{picture, -1}, {copies[0], -1}, {between, -1}, {copies[2], -1}});
+
+  // Without its picture a copy is an ordinary sprite.
+  g_spriteDevice = true;
+  destroySprite(picture);
+  EXPECT_EQ(copies[0]->stackedOn, nullptr);
+  device_->clearRecords();
+  drawFirstPass();
+  check({{copies[0], -1}, {between, -1}, {copies[2], -1}});
+}
+
 TEST_F(SpriteDrawTest, ColoredQuadWritesCornersAsAStripAndLeavesSelectArg1) {
   const ColoredCorner corners[4] = {
       {0, 0, 0xff000001}, {512, 0, 0xff000002}, {512, 512, 0xff000003}, {0, 512, 0xff000004}};
@@ -228,6 +279,8 @@ TEST_F(SpriteDrawTest, ColoredQuadWritesCornersAsAStripAndLeavesSelectArg1) {
 
 #if VESICOR_COUNT_ALLOCATIONS
 TEST_F(SpriteDrawTest, DrawingAllocatesNothing) {
+  CSprite* picture = createSprite("data/gfx/c.png", 256);
+  for (int k = 0; k < 10; ++k) createSprite("data/gfx/c.png", 255)->stackedOn = picture;
   for (int i = 0; i < 50; ++i) {
     CSprite* s = createSprite(i % 2 ? "data/gfx/a.png" : "data/gfx/b.png", 100 + i % 3);
     s->rotation = 0.1f * i;
@@ -243,8 +296,8 @@ TEST_F(SpriteDrawTest, DrawingAllocatesNothing) {
     drawSecondPass();
     EXPECT_EQ(g_allocations.load(), before) << "via sprite interface: " << viaInterface;
   }
-  EXPECT_EQ(device_->stats().spriteDraws, 50u);
-  EXPECT_EQ(device_->stats().primitives, 52u);
+  EXPECT_EQ(device_->stats().spriteDraws, 61u);
+  EXPECT_EQ(device_->stats().primitives, 63u);
 }
 #endif
 
