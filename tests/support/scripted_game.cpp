@@ -18,26 +18,11 @@
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "globals.h"
+#include "net/world_hash.h"
 #include "platform/clock.h"
-#include "sim/sim_step.h"
 
 namespace testing_support {
 namespace {
-
-struct Fnv {
-  uint64_t h = 1469598103934665603ull;
-  void bytes(const void* p, size_t n) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    for (size_t i = 0; i < n; ++i) {
-      h ^= b[i];
-      h *= 1099511628211ull;
-    }
-  }
-  template <class T>
-  void add(T v) {
-    bytes(&v, sizeof v);
-  }
-};
 
 std::string absolute(const std::string& path) {
   if (!path.empty() && path[0] == '/') return path;
@@ -174,26 +159,7 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
 
 }  // namespace
 
-uint64_t worldHash(const CApplication& app) {
-  Fnv f;
-  // The blood, the drops and the random generator, then the game on top.
-  f.add(simulationHash());
-  if (const CGameManager* game = app.game()) {
-    f.add(game->player1Value);
-    f.add(game->player2Value);
-    f.add(game->gameOver);
-  }
-  for (const CGamePart* p : g_partList) {
-    f.add(p->id);
-    f.add(p->gridX);
-    f.add(p->gridY);
-    f.add(p->rotation);
-    f.add(p->ownerPlayer);
-    f.add(p->dying);
-    f.add(p->placedTime);
-  }
-  return f.h;
-}
+uint64_t worldHash(const CApplication& app) { return net::worldHash(app.game()); }
 
 GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
   GameRunResult r;

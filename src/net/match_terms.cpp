@@ -1,0 +1,209 @@
+// Gathering, sending and comparing the terms of a match; see match_terms.h.
+#include "net/match_terms.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/directory_listing.h"
+#include "engine/file_io.h"
+#include "engine/text.h"
+#include "game/game_manager.h"
+
+#ifndef VESICOR_VERSION
+#define VESICOR_VERSION "unknown"
+#endif
+
+namespace net {
+
+namespace {
+
+// Changes whenever two builds would play the same inputs differently or
+// read each other's packets wrongly.
+constexpr uint32_t kProtocol = 1;
+
+uint64_t fnv(const std::string& bytes) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : bytes) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+uint32_t bits(float f) {
+  uint32_t u = 0;
+  std::memcpy(&u, &f, sizeof u);
+  return u;
+}
+
+float fromBits(uint32_t u) {
+  float f = 0;
+  std::memcpy(&f, &u, sizeof f);
+  return f;
+}
+
+// The text of the first <Filename> element: the mask picture of a part.
+std::string maskName(const std::string& xml) {
+  const size_t open = xml.find("<Filename>");
+  const size_t close = xml.find("</Filename>");
+  if (open == std::string::npos || close == std::string::npos || close < open) return {};
+  std::string name = xml.substr(open + 10, close - open - 10);
+  name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }), name.end());
+  return brin::Trim(name);
+}
+
+void addFile(std::vector<ContentFile>& files, const std::string& name, const std::string& bytes) {
+  if (std::any_of(files.begin(), files.end(), [&](const ContentFile& f) { return f.name == name; })) return;
+  files.push_back({name, static_cast<uint32_t>(bytes.size()), fnv(bytes)});
+}
+
+std::string listNames(const std::vector<std::string>& names) {
+  std::string text;
+  const size_t shown = std::min<size_t>(names.size(), 3);
+  for (size_t i = 0; i < shown; ++i) text += (i ? ", " : "") + names[i];
+  if (names.size() > shown) text += " and " + std::to_string(names.size() - shown) + " more";
+  return text;
+}
+
+}  // namespace
+
+MatchSettings settingsOf(const CGameManager& game) {
+  MatchSettings s;
+  s.value1 = game.player1Value;
+  s.value2 = game.player2Value;
+  s.target1 = game.player1Target;
+  s.target2 = game.player2Target;
+  s.turnLength = game.turnLength;
+  s.changeTime = game.changeTime;
+  s.draggingAllowed = draggingAllowed;
+  return s;
+}
+
+void applySettings(const MatchSettings& s, CGameManager& game) {
+  game.player1Value = s.value1;
+  game.player2Value = s.value2;
+  game.player1Target = s.target1;
+  game.player2Target = s.target2;
+  game.turnLength = s.turnLength;
+  game.changeTime = s.changeTime;
+  draggingAllowed = s.draggingAllowed;
+  valueScale = s.target1;
+}
+
+std::string settingsXml(const MatchSettings& s) {
+  std::string xml = "<Settings>\n";
+  auto add = [&xml](const char* key, const std::string& value) {
+    xml += std::string("  <") + key + ">\n    " + value + "\n  </" + key + ">\n";
+  };
+  auto number = [](float v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(v));
+    return std::string(text);
+  };
+  add("P1_InitValue", number(s.value1));
+  add("P2_InitValue", number(s.value2));
+  add("P1_TargetValue", number(s.target1));
+  add("P2_TargetValue", number(s.target2));
+  add("TurnLength", number(s.turnLength));
+  add("ChangeTime", number(s.changeTime));
+  add("DraggingAllowed", s.draggingAllowed ? "1" : "0");
+  return xml + "</Settings>\n";
+}
+
+std::vector<ContentFile> contentFiles() {
+  std::vector<ContentFile> files;
+  brin::CDirectoryListing listing;
+  listing.List("data/parts/*.*");
+  std::vector<std::string> masks;
+  while (!listing.AtEnd()) {
+    const std::string name = "data/parts/" + listing.Next();
+    const brin::CFileContents file = brin::ReadRegularFile(name);
+    if (file.state != brin::FileState::kRead) continue;
+    addFile(files, name, file.bytes);
+    const std::string mask = maskName(file.bytes);
+    if (!mask.empty()) masks.push_back(mask);
+  }
+  for (const std::string& mask : masks) {
+    const brin::CFileContents file = brin::ReadRegularFile(mask);
+    // A missing mask is part of the content too: it makes a part that
+    // stamps nothing.
+    addFile(files, mask, file.state == brin::FileState::kRead ? file.bytes : std::string());
+  }
+  std::sort(files.begin(), files.end(), [](const ContentFile& a, const ContentFile& b) { return a.name < b.name; });
+  return files;
+}
+
+MatchTerms localTerms(uint32_t seed, const MatchSettings& settings) {
+  MatchTerms t;
+  t.version = VESICOR_VERSION;
+  t.protocol = kProtocol;
+  t.seed = seed;
+  t.settings = settings;
+  t.files = contentFiles();
+  return t;
+}
+
+Bytes encodeTerms(const MatchTerms& t) {
+  CWireWriter w;
+  w.str(t.version);
+  w.u32(t.protocol);
+  w.u32(t.seed);
+  const MatchSettings& s = t.settings;
+  for (float f : {s.value1, s.value2, s.target1, s.target2, s.turnLength, s.changeTime}) w.u32(bits(f));
+  w.u8(s.draggingAllowed ? 1 : 0);
+  w.u16(static_cast<uint16_t>(std::min<size_t>(t.files.size(), 0xffff)));
+  for (size_t i = 0; i < t.files.size() && i < 0xffff; ++i) {
+    w.str(t.files[i].name);
+    w.u32(t.files[i].size);
+    w.u64(t.files[i].hash);
+  }
+  return std::move(w.bytes);
+}
+
+bool decodeTerms(CWireReader& r, MatchTerms& t) {
+  t.version = r.str();
+  t.protocol = r.u32();
+  t.seed = r.u32();
+  MatchSettings& s = t.settings;
+  for (float* f : {&s.value1, &s.value2, &s.target1, &s.target2, &s.turnLength, &s.changeTime}) *f = fromBits(r.u32());
+  s.draggingAllowed = r.u8() != 0;
+  t.files.resize(r.u16());
+  for (ContentFile& f : t.files) {
+    f.name = r.str();
+    f.size = r.u32();
+    f.hash = r.u64();
+  }
+  return r.ok() && r.atEnd();
+}
+
+std::string refusal(const MatchTerms& host, const MatchTerms& mine) {
+  if (host.version != mine.version || host.protocol != mine.protocol) {
+    return "The host runs Vesicor " + host.version + " (network protocol " + std::to_string(host.protocol) +
+           ") and this is Vesicor " + mine.version + " (network protocol " + std::to_string(mine.protocol) +
+           "): both players need the same version.";
+  }
+  std::vector<std::string> differ, missing, extra;
+  for (const ContentFile& h : host.files) {
+    auto it = std::find_if(mine.files.begin(), mine.files.end(), [&](const ContentFile& m) { return m.name == h.name; });
+    if (it == mine.files.end()) {
+      missing.push_back(h.name);
+    } else if (!(*it == h)) {
+      differ.push_back(h.name);
+    }
+  }
+  for (const ContentFile& m : mine.files) {
+    if (std::none_of(host.files.begin(), host.files.end(), [&](const ContentFile& h) { return h.name == m.name; })) {
+      extra.push_back(m.name);
+    }
+  }
+  if (differ.empty() && missing.empty() && extra.empty()) return {};
+  std::string text = "The part files differ from the host's:";
+  if (!differ.empty()) text += " changed " + listNames(differ) + ";";
+  if (!missing.empty()) text += " missing here " + listNames(missing) + ";";
+  if (!extra.empty()) text += " only here " + listNames(extra) + ";";
+  text.back() = '.';
+  return text + " Both players need the same files in data/parts.";
+}
+
+}  // namespace net

@@ -1,0 +1,144 @@
+// The networked match's phases and its reliable messages; see net_match.h.
+#include "net/net_match.h"
+
+namespace net {
+
+namespace {
+
+// Reliable messages; lockstep packets carry their own first byte.
+enum : uint8_t { kTerms = 0x54, kAccept = 0x41, kRefuse = 0x52, kStop = 0x53 };
+enum : uint8_t { kStopLeft = 1, kStopOutOfStep = 2 };
+
+std::string outOfStepText(uint32_t step) {
+  return "Out of step with the other player at step " + std::to_string(step) +
+         ": the two games no longer agree, so the match stops.";
+}
+
+}  // namespace
+
+bool CNetMatch::host(uint16_t port, const MatchTerms& terms, std::string& error) {
+  hosting_ = true;
+  localPlayer_ = 1;
+  terms_ = mine_ = terms;
+  return link_.listen(port, error);
+}
+
+bool CNetMatch::join(const std::string& hostName, uint16_t port, const MatchTerms& mine, std::string& error) {
+  hosting_ = false;
+  localPlayer_ = 2;
+  terms_ = mine_ = mine;
+  return link_.connect(hostName, port, error);
+}
+
+void CNetMatch::pump(uint32_t now) {
+  if (phase_ == Phase::kEnded) {
+    link_.service();
+    return;
+  }
+  link_.service();
+  if (phase_ == Phase::kConnecting && link_.state() == CNetLink::State::kConnected) {
+    phase_ = Phase::kAgreeing;
+    if (hosting_) {
+      Bytes message{kTerms};
+      const Bytes terms = encodeTerms(terms_);
+      message.insert(message.end(), terms.begin(), terms.end());
+      link_.send(message, true);
+    }
+  }
+  Bytes message;
+  while (phase_ != Phase::kEnded && link_.receive(message)) {
+    if (message.empty()) continue;
+    if (phase_ == Phase::kPlaying && lockstep_->readPacket(message.data(), message.size(), now)) continue;
+    CWireReader reader(message.data() + 1, message.size() - 1);
+    handleControl(reader, message[0], now);
+  }
+  if (phase_ == Phase::kEnded) return;
+  if (link_.state() == CNetLink::State::kClosed) {
+    end(phase_ == Phase::kPlaying ? "The other player left the match." : "The connection to the host failed.", false, 0, 0);
+    return;
+  }
+  if (phase_ != Phase::kPlaying) return;
+  if (const auto step = lockstep_->mismatchStep()) {
+    outOfStep_ = step;
+    end(outOfStepText(*step), true, kStopOutOfStep, *step);
+    return;
+  }
+  if (now - lockstep_->lastHeard() >= kSilenceMs) {
+    end("Nothing heard from the other player for 10 seconds: the match ends.", false, 0, 0);
+  }
+}
+
+void CNetMatch::flush(uint32_t now) {
+  if (phase_ == Phase::kPlaying) link_.send(lockstep_->makePacket(now), false);
+}
+
+void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
+  switch (type) {
+    case kTerms: {
+      if (hosting_ || phase_ != Phase::kAgreeing) return;
+      MatchTerms hostTerms;
+      if (!decodeTerms(reader, hostTerms)) {
+        end("The host sent terms this version cannot read.", false, 0, 0);
+        return;
+      }
+      const std::string why = refusal(hostTerms, mine_);
+      if (!why.empty()) {
+        CWireWriter w;
+        w.u8(kRefuse);
+        w.str(why);
+        link_.send(w.bytes, true);
+        end("Cannot join this host. " + why, false, 0, 0);
+        return;
+      }
+      terms_ = hostTerms;
+      link_.send(Bytes{kAccept}, true);
+      startPlaying(now);
+      return;
+    }
+    case kAccept:
+      if (hosting_ && phase_ == Phase::kAgreeing) startPlaying(now);
+      return;
+    case kRefuse: {
+      const std::string why = reader.str();
+      end("The other player cannot join. " + why, false, 0, 0);
+      return;
+    }
+    case kStop: {
+      const uint8_t reason = reader.u8();
+      const uint32_t step = reader.u32();
+      if (reason == kStopOutOfStep) {
+        outOfStep_ = step;
+        end(outOfStepText(step), false, 0, 0);
+      } else {
+        end("The other player left the match.", false, 0, 0);
+      }
+      return;
+    }
+    default:
+      return;  // a stray lockstep packet from before the start
+  }
+}
+
+void CNetMatch::startPlaying(uint32_t now) {
+  phase_ = Phase::kPlaying;
+  lockstep_ = std::make_unique<CLockstep>(localPlayer_, now);
+}
+
+void CNetMatch::end(const std::string& message, bool tellPeer, uint8_t reason, uint32_t step) {
+  if (tellPeer) {
+    CWireWriter w;
+    w.u8(kStop);
+    w.u8(reason);
+    w.u32(step);
+    link_.send(w.bytes, true);
+  }
+  phase_ = Phase::kEnded;
+  endMessage_ = message;
+}
+
+void CNetMatch::leave() {
+  if (phase_ != Phase::kEnded) end("You left the match.", true, kStopLeft, 0);
+  link_.close();
+}
+
+}  // namespace net

@@ -1,0 +1,67 @@
+// One networked match from the first packet to the last: connecting,
+// agreeing on the terms, the lockstep exchange once per frame, and every
+// way it can end (refused, the other player left or went silent, the two
+// worlds out of step), each with the sentence the player is shown.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "net/link.h"
+#include "net/lockstep.h"
+#include "net/match_terms.h"
+
+namespace net {
+
+class CNetMatch {
+ public:
+  enum class Phase { kConnecting, kAgreeing, kPlaying, kEnded };
+  static constexpr uint32_t kSilenceMs = 10000;
+
+  // The host plays player 1 on its own terms; the joining side player 2 on
+  // the host's, once it has checked them against its own.
+  bool host(uint16_t port, const MatchTerms& terms, std::string& error);
+  bool join(const std::string& hostName, uint16_t port, const MatchTerms& mine, std::string& error);
+
+  // Once per frame (and while waiting), before the steps: everything that
+  // arrived. `now` is the local millisecond clock.
+  void pump(uint32_t now);
+  // After the frame's steps: one lockstep packet with the inputs they
+  // scheduled.
+  void flush(uint32_t now);
+
+  Phase phase() const { return phase_; }
+  int localPlayer() const { return localPlayer_; }
+  // The terms both sides play with (the host's), once agreed.
+  const MatchTerms& terms() const { return terms_; }
+  CLockstep* lockstep() { return lockstep_.get(); }
+  const CLockstep* lockstep() const { return lockstep_.get(); }
+  CNetLink& link() { return link_; }
+
+  // Why the match ended, for the player; empty while it goes on.
+  const std::string& endMessage() const { return endMessage_; }
+  // The step at which the two worlds were found to differ.
+  std::optional<uint32_t> outOfStepAt() const { return outOfStep_; }
+
+  // The local player quits: the other side is told at once.
+  void leave();
+
+ private:
+  void handleControl(CWireReader& reader, uint8_t type, uint32_t now);
+  void startPlaying(uint32_t now);
+  void end(const std::string& message, bool tellPeer, uint8_t reason, uint32_t step);
+
+  CNetLink link_;
+  Phase phase_ = Phase::kConnecting;
+  bool hosting_ = false;
+  int localPlayer_ = 0;
+  MatchTerms terms_;  // the host's; on the joining side its own until they arrive
+  MatchTerms mine_;
+  std::unique_ptr<CLockstep> lockstep_;
+  std::string endMessage_;
+  std::optional<uint32_t> outOfStep_;
+};
+
+}  // namespace net
