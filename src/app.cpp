@@ -2,6 +2,7 @@
 // and shutdown; see app.h.
 #include "app.h"
 
+#include <algorithm>
 #include <ctime>
 #include <iostream>
 
@@ -40,6 +41,11 @@ int CApplication::run() {
 bool CApplication::startup() {
   const unsigned seed = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
   seedRandom(seed);
+  if (netWhere_) {
+    // From the first part built on, the game's times are counted in steps.
+    net_ = std::make_unique<net::CNetGame>();
+    platform::setGameTickSource([this] { return net_->gameTicks(); });
+  }
   if (!platform::initVideo()) return false;
   if (!platform::setVideoMode(false)) return false;
   if (!platform::createDevice()) return false;
@@ -71,6 +77,15 @@ bool CApplication::startup() {
   audio::open(options.volume, options.muted);
   audio::startAmbient();
   session_.begin(*game_, *scene_, drag_, seed, options, platform::ticks());
+  if (net_) {
+    std::string error;
+    if (!net_->begin(*netWhere_, *game_, seed, platform::ticks(), error)) {
+      std::cout << error << std::endl;
+      shutdown();
+      return false;
+    }
+    session_.setNetworked(true);
+  }
   return true;
 }
 
@@ -118,6 +133,11 @@ void CApplication::advanceFrame(uint32_t now) {
     scene_->swayTarget = -scene_->swayTarget;
     scene_->pulseTarget = 1.01f;
   }
+  if (net_) {
+    advanceNetworkFrame(now);
+    session_.afterUpdate(now);
+    return;
+  }
   // The game's own updates (steering, shop slide, fades, banners) advance by
   // a fixed amount each time, so they run once per simulation step: a slow
   // frame that catches up on several steps keeps the game at its pace too.
@@ -137,6 +157,38 @@ void CApplication::advanceFrame(uint32_t now) {
     if (taken == 0) updateGame();
   }
   session_.afterUpdate(now);
+}
+
+void CApplication::advanceNetworkFrame(uint32_t now) {
+  net_->pump(now);
+  if (net_->takeStart()) startNetworkMatch(now);
+  // Nothing moves but by a step both machines run: no update without one.
+  if (net_->playing()) {
+    const int planned = pacer_.plannedSteps();
+    for (int i = 0; i < planned && net_->playing(); ++i) {
+      if (!net_->stepReady(now)) {
+        // The steps owed come back as catch-up once the inputs are in.
+        pacer_.lag = std::min(pacer_.lag + static_cast<float>(CFramePacer::kFrameMs), CFramePacer::kMaxLag);
+        break;
+      }
+      if (!pacer_.takeStep(i)) break;
+      net_->applyInputs(*game_, drag_, [this] { session_.newMatch(); });
+      simulationStepOnce();
+      updateGame();
+      net_->finishStep(*game_);
+    }
+  }
+  net_->flush(now);
+  net_->updateOverlay();
+}
+
+void CApplication::startNetworkMatch(uint32_t now) {
+  // Both machines begin from the host's seed and settings, whatever the
+  // joining side's own file says.
+  const net::MatchTerms& terms = net_->terms();
+  net::applySettings(terms.settings, *game_);
+  seedRandom(terms.seed);
+  session_.begin(*game_, *scene_, drag_, terms.seed, session_.options(), now);
 }
 
 void CApplication::drawScene() {
@@ -175,11 +227,24 @@ void CApplication::drainEvents() {
         break;
     }
     if (session_.handleEvent(event)) continue;
+    if (net_) {
+      if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)) {
+        net_->leave();
+        running_ = false;
+      } else {
+        net_->capture(event);
+      }
+      continue;
+    }
     dispatchEvent(event, running_, game_, drag_);
   }
 }
 
 void CApplication::shutdown() {
+  if (net_) {
+    net_->leave();
+    net_->releaseOverlay();
+  }
   session_.end();
   feedback_.reset();
   g_feedback = nullptr;
@@ -203,4 +268,8 @@ void CApplication::shutdown() {
   g_partList.clear();
   drag_ = CDragState();
   audio::close();
+  if (net_) {
+    net_.reset();
+    platform::setGameTickSource(nullptr);
+  }
 }

@@ -13,6 +13,7 @@
 #include "frame_pacer.h"
 #include "game/feedback.h"
 #include "game/player_controller.h"
+#include "net/net_game.h"
 #include "session.h"
 
 class CGameScene;
@@ -48,6 +49,9 @@ class CApplication {
   // Replays seed both random sources with a fixed value instead of the time.
   void setSeed(unsigned seed) { seed_ = seed; }
   void setEventSource(EventSource source) { events_ = std::move(source); }
+  // Plays one side of a networked match instead of both at one keyboard.
+  void setNetwork(const net::CNetGame::Where& where) { netWhere_ = where; }
+  net::CNetGame* network() const { return net_.get(); }
   // Called after every simulation step (replays count and hash steps here).
   void setStepObserver(std::function<void()> observer) { stepObserver_ = std::move(observer); }
 
@@ -61,6 +65,8 @@ class CApplication {
 
  private:
   void simulationStepOnce();
+  void advanceNetworkFrame(uint32_t now);
+  void startNetworkMatch(uint32_t now);
   void updateGame();
   void printReport();
   void drainEvents();
@@ -76,4 +82,6 @@ class CApplication {
   CSession session_;
   std::unique_ptr<CFeedback> feedback_;
   std::function<void()> stepObserver_;
+  std::optional<net::CNetGame::Where> netWhere_;
+  std::unique_ptr<net::CNetGame> net_;
 };

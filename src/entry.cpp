@@ -22,6 +22,13 @@ int main(int argc, char** argv) {
   int code = 0;
   {
     CApplication app;
+    if (line.mode != CommandLine::Mode::kLocal) {
+      net::CNetGame::Where where;
+      where.hosting = line.mode == CommandLine::Mode::kHost;
+      where.host = line.host;
+      where.port = line.port;
+      app.setNetwork(where);
+    }
     code = app.run();
   }
   SDL_Quit();

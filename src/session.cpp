@@ -51,6 +51,7 @@ void CSession::begin(CGameManager& game, CGameScene& scene, CDragState& drag, un
 bool CSession::handleEvent(const SDL_Event& event) {
   if (!game_) return false;
   if (event.type == SDL_ACTIVEEVENT) {
+    if (networked_) return true;
     // Losing the keyboard or being minimised pauses; coming back waits for P.
     if (event.active.gain == 0 && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) && !userPaused_) {
       togglePause();
@@ -60,6 +61,7 @@ bool CSession::handleEvent(const SDL_Event& event) {
   if (event.type == SDL_KEYDOWN) {
     switch (event.key.keysym.sym) {
       case SDLK_p:
+        if (networked_) return true;
         if (helpShown_) toggleHelp();
         else togglePause();
         return true;
@@ -75,6 +77,7 @@ bool CSession::handleEvent(const SDL_Event& event) {
         return true;
       case SDLK_RETURN:
       case SDLK_KP_ENTER:
+        if (networked_) return false;
         if (game_->gameOver) newMatch();
         return true;
       default:

@@ -38,8 +38,14 @@ class CSession {
   // Before the sprites go.
   void end();
 
+  // In a networked match nothing may stop one machine alone: P and losing
+  // the focus do nothing, the help leaves the game running, and a new
+  // match is asked for through the match's inputs (Enter is the game's).
+  void setNetworked(bool networked) { networked_ = networked; }
+  bool networked() const { return networked_; }
+
   // Nothing in the game moves: no blood, drops, steering, fades or clock.
-  bool paused() const { return userPaused_ || helpShown_; }
+  bool paused() const { return !networked_ && (userPaused_ || helpShown_); }
   bool helpShown() const { return helpShown_; }
   int matchNumber() const { return match_; }
   const COverlay& resultOverlay() const { return result_; }
@@ -65,6 +71,7 @@ class CSession {
   int match_ = 0;
   bool userPaused_ = false;
   bool helpShown_ = false;
+  bool networked_ = false;
   uint32_t hintUntil_ = 0;
   COptions options_;
   COverlay result_, pause_, help_, hint_;

@@ -48,6 +48,11 @@ class CLockstep {
   bool hashDue() const { return next_ > 0 && next_ % kHashEverySteps == 0 && localHashes_.size() < next_ / kHashEverySteps; }
   void recordHash(uint64_t hash);
   std::optional<uint32_t> mismatchStep() const { return mismatch_; }
+  // This side's hash after `step` steps (a multiple of kHashEverySteps), if recorded.
+  std::optional<uint64_t> localHash(uint32_t step) const {
+    if (step == 0 || step % kHashEverySteps != 0 || step / kHashEverySteps > localHashes_.size()) return {};
+    return localHashes_[step / kHashEverySteps - 1];
+  }
 
   // One packet with everything the other side has not acknowledged yet.
   Bytes makePacket(uint32_t now);
@@ -66,6 +71,9 @@ class CLockstep {
   void noteUnblocked(uint32_t now);
   uint32_t stallMs() const { return stallMs_; }
   uint32_t hashesCompared() const { return compared_; }
+  // How many of this side's hashes the other side has.
+  uint32_t peerHasHashes() const { return peerHasHashes_; }
+  size_t localHashCount() const { return localHashes_.size(); }
 
  private:
   void fillLocal(bool withPending);

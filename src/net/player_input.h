@@ -11,7 +11,8 @@
 namespace net {
 
 struct PlayerInput {
-  enum Kind : uint8_t { kKeyPress, kKeyRelease, kMotion, kButtonPress, kButtonRelease, kWheel, kKindCount };
+  // kNewMatch: Enter after a win, a new match on both machines at once.
+  enum Kind : uint8_t { kKeyPress, kKeyRelease, kMotion, kButtonPress, kButtonRelease, kWheel, kNewMatch, kKindCount };
   Kind kind = kKeyPress;
   int8_t value = 0;      // keys: the steering direction; wheel: -1 up, +1 down
   int16_t x = 0, y = 0;  // the mouse in the 512 x 512 drawing space

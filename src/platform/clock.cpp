@@ -11,6 +11,7 @@ namespace platform {
 namespace {
 std::function<uint32_t()> g_tickSource;
 std::function<void(uint32_t)> g_sleeper;
+std::function<uint32_t()> g_gameTickSource;
 uint32_t g_pausedTotal = 0;   // ms spent in finished pauses
 bool g_paused = false;
 uint32_t g_pauseStart = 0;    // tick clock when the current pause began
@@ -18,7 +19,12 @@ uint32_t g_pauseStart = 0;    // tick clock when the current pause began
 
 uint32_t ticks() { return g_tickSource ? g_tickSource() : SDL_GetTicks(); }
 
-uint32_t gameTicks() { return (g_paused ? g_pauseStart : ticks()) - g_pausedTotal; }
+uint32_t gameTicks() {
+  if (g_gameTickSource) return g_gameTickSource();
+  return (g_paused ? g_pauseStart : ticks()) - g_pausedTotal;
+}
+
+void setGameTickSource(std::function<uint32_t()> source) { g_gameTickSource = std::move(source); }
 
 void setGameClockPaused(bool paused) {
   if (paused == g_paused) return;

@@ -20,6 +20,9 @@ void setGameClockPaused(bool paused);
 bool gameClockPaused();
 // Forgets every pause: the game clock equals the tick clock again.
 void resetGameClock();
+// A networked match runs the game clock on its own count of steps, the
+// same on both machines, instead of the tick clock; null goes back.
+void setGameTickSource(std::function<uint32_t()> source);
 
 // Waits until roughly `ms` milliseconds have passed; tests replace it so
 // nothing ever sleeps in a test run.

@@ -1,12 +1,16 @@
 // Scripted headless runs of the whole game; see scripted_game.h.
 #include "support/scripted_game.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +22,7 @@
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "globals.h"
+#include "net/net_game.h"
 #include "net/world_hash.h"
 #include "platform/clock.h"
 
@@ -65,6 +70,8 @@ void removeRunFolder(const std::string& root) {
   if (root.empty()) return;
   unlink((root + "/data/gfx").c_str());
   unlink((root + "/data/parts").c_str());
+  unlink((root + "/data/sfx").c_str());
+  unlink((root + "/data/options.xml").c_str());
   unlink((root + "/data/settings.xml").c_str());
   unlink((root + "/data/settings.xml.bak").c_str());
   unlink((root + "/data/app_settings.xml").c_str());
@@ -72,6 +79,57 @@ void removeRunFolder(const std::string& root) {
   unlink((root + "/result.txt").c_str());
   rmdir((root + "/data").c_str());
   rmdir(root.c_str());
+}
+
+// The networked side's loop: a frame runs only when its step's inputs are
+// in, so game time never passes while the other process is busy or the
+// two are still connecting.
+int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hook, uint32_t& now, std::ostream& result) {
+  const uint32_t start = now;
+  net::CNetGame& net = *app.network();
+  const auto realStart = std::chrono::steady_clock::now();
+  const uint32_t hashes = s.netSteps / net::CLockstep::kHashEverySteps;
+  auto waitForOther = [&] {
+    net.match().link().service(2);
+    net.pump(now);
+    net.flush(now);
+  };
+  int frames = 0;
+  int lingering = 0;
+  while (app.running() && !net.ended() && std::chrono::steady_clock::now() - realStart < std::chrono::seconds(150)) {
+    const net::CLockstep* ls = net.match().lockstep();
+    if (ls && net.playing() && ls->nextStep() >= s.netSteps) {
+      // Done once both sides hold both hashes of the last period; a few
+      // more packets carry the acknowledgement over.
+      if (ls->hashesCompared() >= hashes && ls->peerHasHashes() >= hashes && ++lingering > 20) break;
+      waitForOther();
+      continue;
+    }
+    if (ls && net.playing() && !ls->stepReady()) {
+      waitForOther();
+      continue;
+    }
+    if (!net.playing()) {
+      waitForOther();
+      continue;
+    }
+    now += 16;
+    app.runFrame(now);
+    ++frames;
+    if (hook) hook(app, now - start);
+  }
+  const net::CLockstep* ls = net.match().lockstep();
+  if (ls) {
+    for (uint32_t k = 1; k <= ls->localHashCount(); ++k) {
+      result << "nethash " << std::hex << *ls->localHash(k * net::CLockstep::kHashEverySteps) << std::dec << "\n";
+    }
+    result << "netcompared " << ls->hashesCompared() << "\nnetstall " << ls->stallMs() << "\n";
+    if (!s.netReplayStem.empty() && ls->nextStep() == s.netSteps) {
+      net.record().write(s.netReplayStem, net.terms(), s.netSteps, worldHash(app), "a test's match");
+    }
+  }
+  std::printf("%s\n", net.endText().c_str());
+  return frames;
 }
 
 void childRun(const GameScript& s, const FrameHook& hook, const std::string& root) {
@@ -106,13 +164,22 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
   app.setStepObserver([&steps] { ++steps; });
 
   app.setSeed(s.seed);
+  if (s.netRole != 0) {
+    net::CNetGame::Where where;
+    where.hosting = s.netRole == 1;
+    where.host = "127.0.0.1";
+    where.port = s.netPort;
+    app.setNetwork(where);
+  }
   bool started = app.startup();
   std::ostringstream result;
   result << "started " << (started ? 1 : 0) << "\n";
   int frames = 0;
   int spins = 0;
   size_t nextCheckpoint = 0;
-  if (started) {
+  if (started && s.netRole != 0) {
+    frames = playNetworkSide(app, s, hook, now, result);
+  } else if (started) {
     while (app.running() && now - start < s.durationMs) {
       if (s.throughPoll) {
         uint32_t before = now;
@@ -140,6 +207,8 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
         ++nextCheckpoint;
       }
     }
+  }
+  if (started) {
     CGameManager* game = app.game();
     result << "hash " << std::hex << worldHash(app) << std::dec << "\n";
     result << "values " << game->player1Value << " " << game->player2Value << "\n";
@@ -161,18 +230,33 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
 
 uint64_t worldHash(const CApplication& app) { return net::worldHash(app.game()); }
 
-GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
+namespace {
+
+struct Child {
+  pid_t pid = -1;
+  std::string root;
+};
+
+Child startChild(const GameScript& script, const FrameHook& hook) {
+  Child c;
+  c.root = makeRunFolder(script);
+  if (c.root.empty()) return c;
+  std::fflush(nullptr);
+  c.pid = fork();
+  if (c.pid == 0) childRun(script, hook, c.root);
+  return c;
+}
+
+GameRunResult finishChild(const Child& c) {
   GameRunResult r;
-  std::string root = makeRunFolder(script);
-  if (root.empty()) {
+  if (c.pid < 0) {
     r.crashed = true;
+    removeRunFolder(c.root);
     return r;
   }
-  std::fflush(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) childRun(script, hook, root);
+  const std::string& root = c.root;
   int status = 0;
-  waitpid(pid, &status, 0);
+  waitpid(c.pid, &status, 0);
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.output = readFile(root + "/stdout.txt");
   std::istringstream in(readFile(root + "/result.txt"));
@@ -194,10 +278,46 @@ GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
     else if (key == "rss") in >> r.peakRssKb;
     else if (key == "sleeps") in >> r.sleeps;
     else if (key == "spins") in >> r.spins;
+    else if (key == "nethash") {
+      uint64_t h = 0;
+      in >> std::hex >> h >> std::dec;
+      r.netHashes.push_back(h);
+    } else if (key == "netcompared") in >> r.netCompared;
+    else if (key == "netstall") in >> r.netStallMs;
   }
   r.crashed = !any || r.exitCode != 0;
   removeRunFolder(root);
   return r;
+}
+
+}  // namespace
+
+GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
+  return finishChild(startChild(script, hook));
+}
+
+std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scripts, const std::vector<FrameHook>& hooks) {
+  std::vector<Child> children;
+  for (size_t i = 0; i < scripts.size(); ++i) children.push_back(startChild(scripts[i], i < hooks.size() ? hooks[i] : FrameHook()));
+  std::vector<GameRunResult> results;
+  for (const Child& c : children) results.push_back(finishChild(c));
+  return results;
+}
+
+uint16_t freeUdpPort() {
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  socklen_t len = sizeof addr;
+  uint16_t port = 0;
+  if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+    port = ntohs(addr.sin_port);
+  }
+  if (fd >= 0) close(fd);
+  return port;
 }
 
 SDL_Event keyEvent(bool down, SDLKey key) {

@@ -37,6 +37,15 @@ struct GameScript {
   // Game time between frames when not driven through poll: a slow machine
   // that manages only a few frames a second runs several steps per frame.
   uint32_t frameMs = 16;
+  // One side of a networked match over localhost: 1 hosts on netPort, 2
+  // joins it. Game time then passes only while the side has the other's
+  // inputs (it waits in real time for them), and the side plays until both
+  // have run and compared netSteps steps (a multiple of the hash period),
+  // then writes the replay of its match as netReplayStem.replay.
+  int netRole = 0;
+  uint16_t netPort = 0;
+  uint32_t netSteps = 0;
+  std::string netReplayStem;
 };
 
 struct GameRunResult {
@@ -53,6 +62,9 @@ struct GameRunResult {
   int spins = 0;
   int parts = 0;  // entries of the part list at the end
   long peakRssKb = 0;
+  std::vector<uint64_t> netHashes;  // the world hashes a networked side sent, one a period
+  uint32_t netCompared = 0;         // of them, how many it compared with the other side's
+  uint32_t netStallMs = 0;
   std::string output;  // everything the game printed on standard output
 };
 
@@ -61,6 +73,12 @@ struct GameRunResult {
 using FrameHook = std::function<void(CApplication&, uint32_t gameMs)>;
 
 GameRunResult runGame(const GameScript& script, const FrameHook& hook = {});
+// Runs the scripts at the same time, each in its own process (the two sides
+// of a networked match), with a hook for each.
+std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scripts,
+                                            const std::vector<FrameHook>& hooks = {});
+// A UDP port on localhost that nothing listens on right now.
+uint16_t freeUdpPort();
 
 // A stable hash of the grid, both values, the parts and the drops.
 uint64_t worldHash(const CApplication& app);
