@@ -163,21 +163,12 @@ void CApplication::advanceNetworkFrame(uint32_t now) {
   net_->pump(now);
   if (net_->takeStart()) startNetworkMatch(now);
   // Nothing moves but by a step both machines run: no update without one.
-  if (net_->playing()) {
-    const int planned = pacer_.plannedSteps();
-    for (int i = 0; i < planned && net_->playing(); ++i) {
-      if (!net_->stepReady(now)) {
-        // The steps owed come back as catch-up once the inputs are in.
-        pacer_.lag = std::min(pacer_.lag + static_cast<float>(CFramePacer::kFrameMs), CFramePacer::kMaxLag);
-        break;
-      }
-      if (!pacer_.takeStep(i)) break;
-      net_->applyInputs(*game_, drag_, [this] { session_.newMatch(); });
-      simulationStepOnce();
-      updateGame();
-      net_->finishStep(*game_);
-    }
-  }
+  net_->runSteps(pacer_, now, *game_, drag_,
+                 [this] {
+                   simulationStepOnce();
+                   updateGame();
+                 },
+                 [this] { session_.newMatch(); });
   net_->flush(now);
   net_->updateOverlay();
 }

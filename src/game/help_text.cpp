@@ -75,6 +75,8 @@ std::string helpText(const CGameManager& game) {
       "mouse  click a part to buy it, drag it,\n"
       "       wheel turns it, let go to drop it\n"
       "P pause  M sound  Enter after a win  Esc quit\n"
+      "network  vesicor --host [PORT]   (port 28470)\n"
+      "         vesicor --join HOST[:PORT]\n"
       "\n";
   char heading[64];
   if (sameShops(game.shop1, game.shop2)) {

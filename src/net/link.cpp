@@ -121,7 +121,11 @@ void CNetLink::service(uint32_t waitMs) {
   }
 }
 
-uint32_t CNetLink::roundTrip() const { return peer_ && state_ == State::kConnected ? peer_->roundTripTime : 0; }
+uint32_t CNetLink::roundTrip() const {
+  if (!peer_ || state_ != State::kConnected) return 0;
+  // A simulated link is as slow for this measure as for the lockstep.
+  return peer_->roundTripTime + (clock_ ? 2 * impairment_.delayMs : 0);
+}
 
 void CNetLink::send(const Bytes& bytes, bool reliable) {
   if (state_ != State::kConnected) return;

@@ -45,7 +45,8 @@ class CNetLink {
   void service(uint32_t waitMs = 0);
   State state() const { return state_; }
   uint16_t port() const { return port_; }
-  // ENet's own round trip to the peer, in ms (0 before it is connected).
+  // ENet's own round trip to the peer, in ms (0 before it is connected),
+  // with a simulated link's delay.
   uint32_t roundTrip() const;
 
   void send(const Bytes& bytes, bool reliable);

@@ -21,10 +21,25 @@ constexpr float kSendSlackMs = 20;
 
 }  // namespace
 
-CLockstep::CLockstep(int localPlayer, uint32_t now) : local_(localPlayer), lastHeard_(now) {
-  // The first steps have no inputs of anyone: both sides begin with the
-  // same empty frames, whatever delay each of them then settles on.
+CLockstep::CLockstep(int localPlayer, uint32_t now, uint32_t knownRoundTrip) : local_(localPlayer), lastHeard_(now) {
+  if (knownRoundTrip > 0) {
+    // The packets' own measure adds the frames' phase to the link's.
+    srtt_ = static_cast<float>(knownRoundTrip + kStepMs);
+    measured_ = true;
+    delay_ = targetDelay();
+  }
+  // The first steps have no inputs of anyone: each side begins with empty
+  // frames for as many steps as its delay.
   localFrames_.resize(static_cast<size_t>(delay_));
+}
+
+int CLockstep::targetDelay() const {
+  int target = kMinDelay;
+  if (measured_) {
+    const float lead = srtt_ / 2 + 2 * rttVar_ + kSendSlackMs;
+    target = static_cast<int>(std::ceil(lead / static_cast<float>(kStepMs)));
+  }
+  return std::clamp(target, kMinDelay, kMaxDelay);
 }
 
 void CLockstep::addLocalInput(const PlayerInput& input) { pending_.push_back(input); }
@@ -47,12 +62,7 @@ void CLockstep::fillLocal(bool withPending) {
 
 void CLockstep::finishStep() {
   ++next_;
-  int target = kMinDelay;
-  if (measured_) {
-    const float lead = srtt_ / 2 + 2 * rttVar_ + kSendSlackMs;
-    target = static_cast<int>(std::ceil(lead / static_cast<float>(kStepMs)));
-  }
-  target = std::clamp(target, kMinDelay, kMaxDelay);
+  const int target = targetDelay();
   // More delay at once (a stall costs more than a little lag); less only
   // after a second of asking for it, so a jittery link does not see-saw.
   if (target > delay_) {
@@ -169,10 +179,18 @@ bool CLockstep::readPacket(const uint8_t* data, size_t size, uint32_t now) {
 
 void CLockstep::measure(uint32_t sample) {
   const float s = static_cast<float>(sample);
+  if (!measured_) sampled_ = true;
   if (!measured_) {
     srtt_ = s;
     rttVar_ = s / 2;
     measured_ = true;
+    return;
+  }
+  if (!sampled_) {
+    // The connection's figure was a guess at the phase; the first real
+    // sample replaces it.
+    sampled_ = true;
+    srtt_ = s;
     return;
   }
   rttVar_ = 0.75f * rttVar_ + 0.25f * std::fabs(srtt_ - s);

@@ -22,8 +22,10 @@ class CLockstep {
   // About a second of steps between two world hashes.
   static constexpr uint32_t kHashEverySteps = 62;
 
-  // `localPlayer` is 1 or 2; `now` is the clock the round trip is measured on.
-  CLockstep(int localPlayer, uint32_t now);
+  // `localPlayer` is 1 or 2; `now` is the clock the round trip is measured
+  // on. A round trip known from the connection (0: none) sets the first
+  // delay, so the first steps need not wait for a measurement.
+  CLockstep(int localPlayer, uint32_t now, uint32_t knownRoundTrip = 0);
 
   int localPlayer() const { return local_; }
   int remotePlayer() const { return 3 - local_; }
@@ -77,6 +79,7 @@ class CLockstep {
 
  private:
   void fillLocal(bool withPending);
+  int targetDelay() const;
   void measure(uint32_t sample);
   void compareHashes();
 
@@ -97,7 +100,8 @@ class CLockstep {
   bool haveEcho_ = false;
   uint32_t echoTime_ = 0, echoReceivedAt_ = 0;
   float srtt_ = 0, rttVar_ = 0;
-  bool measured_ = false;
+  bool measured_ = false;  // a round trip is known
+  bool sampled_ = false;   // ... from this side's own packets
 
   uint32_t lastHeard_;
   bool blocked_ = false;

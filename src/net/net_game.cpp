@@ -120,25 +120,20 @@ bool CNetGame::capture(const SDL_Event& event) {
   return true;
 }
 
-bool CNetGame::stepReady(uint32_t now) {
-  CLockstep* ls = match_.lockstep();
-  if (!playing() || !ls) return false;
-  if (!ls->stepReady()) {
-    ls->noteBlocked(now);
-    return false;
-  }
-  ls->noteUnblocked(now);
-  return true;
-}
-
-void CNetGame::applyInputs(CGameManager& game, CDragState& drag, const std::function<void()>& newMatch) {
-  const CLockstep& ls = *match_.lockstep();
-  const uint32_t step = ls.nextStep();
-  // Player 1 first on both machines, whoever is local.
-  for (int player = 1; player <= 2; ++player) {
-    for (const PlayerInput& in : ls.inputs(player, step)) apply(game, drag, player, in, newMatch);
-  }
-  ++stepsBegun_;
+void CNetGame::runSteps(CFramePacer& pacer, uint32_t now, CGameManager& game, CDragState& drag,
+                        const std::function<void()>& runStep, const std::function<void()>& newMatch) {
+  match_.runDueSteps(
+      pacer, now,
+      [&] {
+        const CLockstep& ls = *match_.lockstep();
+        // Player 1 first on both machines, whoever is local.
+        for (int player = 1; player <= 2; ++player) {
+          for (const PlayerInput& in : ls.inputs(player, ls.nextStep())) apply(game, drag, player, in, newMatch);
+        }
+        ++stepsBegun_;
+        runStep();
+      },
+      [&] { return worldHash(&game); });
 }
 
 void CNetGame::apply(CGameManager& game, CDragState& drag, int player, const PlayerInput& in,
@@ -192,12 +187,6 @@ void CNetGame::apply(CGameManager& game, CDragState& drag, int player, const Pla
       return;
   }
   record_.add(step, player, in);
-}
-
-void CNetGame::finishStep(const CGameManager& game) {
-  CLockstep& ls = *match_.lockstep();
-  ls.finishStep();
-  if (ls.hashDue()) ls.recordHash(worldHash(&game));
 }
 
 void CNetGame::onEnded(const CGameManager* game) {

@@ -61,14 +61,12 @@ class CNetGame {
   // Returns false for events that are not the player's.
   bool capture(const SDL_Event& event);
 
-  // Whether the next step may run; a step that may not is stall time.
-  bool stepReady(uint32_t now);
-  // Applies both players' inputs of the next step: keys always, the mouse
-  // only for the player whose turn it is. `newMatch` runs for Enter after
-  // a win.
-  void applyInputs(CGameManager& game, CDragState& drag, const std::function<void()>& newMatch);
-  // After the step and the game's update.
-  void finishStep(const CGameManager& game);
+  // The frame's steps (see CNetMatch::runDueSteps): before each, both
+  // players' inputs of the step are applied, keys always, the mouse only
+  // for the player whose turn it is; `runStep` then runs the step and the
+  // game's update, and `newMatch` runs for Enter after a win.
+  void runSteps(CFramePacer& pacer, uint32_t now, CGameManager& game, CDragState& drag,
+                const std::function<void()>& runStep, const std::function<void()>& newMatch);
 
   // The game clock: kClockStart plus 16 ms for every step begun.
   uint32_t gameTicks() const { return kClockStart + CLockstep::kStepMs * stepsBegun_; }

@@ -1,6 +1,8 @@
 // The networked match's phases and its reliable messages; see net_match.h.
 #include "net/net_match.h"
 
+#include <algorithm>
+
 namespace net {
 
 namespace {
@@ -72,6 +74,27 @@ void CNetMatch::flush(uint32_t now) {
   if (phase_ == Phase::kPlaying) link_.send(lockstep_->makePacket(now), false);
 }
 
+int CNetMatch::runDueSteps(CFramePacer& pacer, uint32_t now, const std::function<void()>& runStep,
+                           const std::function<uint64_t()>& worldHash) {
+  if (phase_ != Phase::kPlaying) return 0;
+  const int planned = pacer.plannedSteps();
+  int taken = 0;
+  for (int i = 0; i < planned; ++i) {
+    if (!lockstep_->stepReady()) {
+      lockstep_->noteBlocked(now);
+      if (i == 0) pacer.lag = std::min(pacer.lag + static_cast<float>(CFramePacer::kFrameMs), CFramePacer::kMaxLag);
+      break;
+    }
+    lockstep_->noteUnblocked(now);
+    if (!pacer.takeStep(i)) break;
+    runStep();
+    lockstep_->finishStep();
+    if (lockstep_->hashDue()) lockstep_->recordHash(worldHash());
+    ++taken;
+  }
+  return taken;
+}
+
 void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
   switch (type) {
     case kTerms: {
@@ -121,7 +144,7 @@ void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
 
 void CNetMatch::startPlaying(uint32_t now) {
   phase_ = Phase::kPlaying;
-  lockstep_ = std::make_unique<CLockstep>(localPlayer_, now);
+  lockstep_ = std::make_unique<CLockstep>(localPlayer_, now, link_.roundTrip());
 }
 
 void CNetMatch::end(const std::string& message, bool tellPeer, uint8_t reason, uint32_t step) {

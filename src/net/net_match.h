@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "frame_pacer.h"
 #include "net/link.h"
 #include "net/lockstep.h"
 #include "net/match_terms.h"
@@ -31,6 +33,13 @@ class CNetMatch {
   // After the frame's steps: one lockstep packet with the inputs they
   // scheduled.
   void flush(uint32_t now);
+
+  // The frame's steps, as many as the pacer asks for and both players'
+  // inputs allow: `runStep` applies the step's inputs and runs it, and
+  // `worldHash` is asked for once a period. A frame whose first step has
+  // to wait owes it to the catch-up. Returns the steps run.
+  int runDueSteps(CFramePacer& pacer, uint32_t now, const std::function<void()>& runStep,
+                  const std::function<uint64_t()>& worldHash);
 
   Phase phase() const { return phase_; }
   int localPlayer() const { return localPlayer_; }
