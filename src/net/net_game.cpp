@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <iostream>
 
 #include "game/game_manager.h"
 #include "game/player_controller.h"
@@ -202,6 +203,7 @@ void CNetGame::onEnded(const CGameManager* game) {
       if (!path.empty()) endText_ += " This side's match up to there is replayed by " + path;
     }
   }
+  std::cout << endText_ << std::endl;
 }
 
 void CNetGame::updateOverlay() {
