@@ -5,6 +5,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "game/computer_player.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/game_scene.h"
@@ -36,7 +37,8 @@ int CApplication::run() {
 }
 
 bool CApplication::startup() {
-  seedRandom(seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr)));
+  seedUsed_ = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
+  seedRandom(seedUsed_);
   if (!platform::initVideo()) return false;
   if (!platform::setVideoMode(false)) return false;
   if (!platform::createDevice()) return false;
@@ -62,7 +64,50 @@ bool CApplication::startup() {
     shutdown();
     return false;
   }
+  for (int player = 1; player <= 2; ++player) {
+    if (wantsComputer_[player - 1]) setComputer(player, true);
+  }
   return true;
+}
+
+void CApplication::setComputer(int player, bool on) {
+  if (player != 1 && player != 2) return;
+  wantsComputer_[player - 1] = on;
+  std::unique_ptr<CComputerPlayer>& computer = computers_[player - 1];
+  if (!game_) return;
+  if (on && !computer) {
+    // Its own generator, from the game's seed: a replay repeats its choices.
+    const uint32_t seed = seedUsed_ * 2654435761u ^ static_cast<uint32_t>(player) * 0x9E3779B9u;
+    computer = std::make_unique<CComputerPlayer>(player, seed);
+  } else if (!on && computer) {
+    computerInputs_.clear();
+    computer->letGo(*game_, drag_, computerInputs_);
+    for (const PlayerInput& in : computerInputs_) applyPlayerInput(in, *game_, drag_);
+    computer.reset();
+  }
+}
+
+bool CApplication::computerPlays(int player) const {
+  return (player == 1 || player == 2) && computers_[player - 1] != nullptr;
+}
+
+const CComputerPlayer* CApplication::computer(int player) const {
+  return player == 1 || player == 2 ? computers_[player - 1].get() : nullptr;
+}
+
+void CApplication::resetComputers() {
+  for (auto& computer : computers_) {
+    if (computer) computer->reset();
+  }
+}
+
+void CApplication::runComputers() {
+  for (auto& computer : computers_) {
+    if (!computer) continue;
+    computerInputs_.clear();
+    computer->step(*game_, drag_, computerInputs_);
+    for (const PlayerInput& in : computerInputs_) applyPlayerInput(in, *game_, drag_);
+  }
 }
 
 bool CApplication::poll() {
@@ -84,6 +129,7 @@ void CApplication::simulationStepOnce() {
 }
 
 void CApplication::updateGame() {
+  runComputers();
   partListPass(drag_);
   game_->update(*scene_, drag_);
   scene_->update();
@@ -151,10 +197,19 @@ void CApplication::drainEvents() {
         event.button.y = static_cast<Uint16>(y);
         break;
       }
+      case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_F2) {
+          setComputer(2, !computerPlays(2));
+          continue;
+        }
+        break;
       default:
         break;
     }
-    dispatchEvent(event, running_, game_, drag_);
+    ComputerSeats seats;
+    seats.player1 = computerPlays(1);
+    seats.player2 = computerPlays(2);
+    dispatchEvent(event, running_, game_, drag_, seats);
   }
 }
 
@@ -178,4 +233,5 @@ void CApplication::shutdown() {
   }
   g_partList.clear();
   drag_ = CDragState();
+  for (auto& computer : computers_) computer.reset();
 }
