@@ -5,6 +5,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "game/computer_player.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/game_scene.h"
@@ -38,8 +39,8 @@ int CApplication::run() {
 }
 
 bool CApplication::startup() {
-  const unsigned seed = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
-  seedRandom(seed);
+  seedUsed_ = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
+  seedRandom(seedUsed_);
   if (!platform::initVideo()) return false;
   if (!platform::setVideoMode(false)) return false;
   if (!platform::createDevice()) return false;
@@ -65,13 +66,57 @@ bool CApplication::startup() {
     shutdown();
     return false;
   }
+  for (int player = 1; player <= 2; ++player) {
+    if (wantsComputer_[player - 1]) setComputer(player, true);
+  }
   feedback_ = std::make_unique<CFeedback>();
   g_feedback = feedback_.get();
   const COptions options = loadOptions();
   audio::open(options.volume, options.muted);
   audio::startAmbient();
-  session_.begin(*game_, *scene_, drag_, seed, options, platform::ticks());
+  session_.setNewMatchHook([this] { resetComputers(); });
+  session_.begin(*game_, *scene_, drag_, seedUsed_, options, platform::ticks());
   return true;
+}
+
+void CApplication::setComputer(int player, bool on) {
+  if (player != 1 && player != 2) return;
+  wantsComputer_[player - 1] = on;
+  std::unique_ptr<CComputerPlayer>& computer = computers_[player - 1];
+  if (!game_) return;
+  if (on && !computer) {
+    // Its own generator, from the game's seed: a replay repeats its choices.
+    const uint32_t seed = seedUsed_ * 2654435761u ^ static_cast<uint32_t>(player) * 0x9E3779B9u;
+    computer = std::make_unique<CComputerPlayer>(player, seed);
+  } else if (!on && computer) {
+    computerInputs_.clear();
+    computer->letGo(*game_, drag_, computerInputs_);
+    for (const PlayerInput& in : computerInputs_) applyPlayerInput(in, *game_, drag_);
+    computer.reset();
+  }
+}
+
+bool CApplication::computerPlays(int player) const {
+  return (player == 1 || player == 2) && computers_[player - 1] != nullptr;
+}
+
+const CComputerPlayer* CApplication::computer(int player) const {
+  return player == 1 || player == 2 ? computers_[player - 1].get() : nullptr;
+}
+
+void CApplication::resetComputers() {
+  for (auto& computer : computers_) {
+    if (computer) computer->reset();
+  }
+}
+
+void CApplication::runComputers() {
+  for (auto& computer : computers_) {
+    if (!computer) continue;
+    computerInputs_.clear();
+    computer->step(*game_, drag_, computerInputs_);
+    for (const PlayerInput& in : computerInputs_) applyPlayerInput(in, *game_, drag_);
+  }
 }
 
 bool CApplication::poll() {
@@ -93,6 +138,7 @@ void CApplication::simulationStepOnce() {
 }
 
 void CApplication::updateGame() {
+  runComputers();
   partListPass(drag_);
   game_->update(*scene_, drag_);
   scene_->update();
@@ -171,11 +217,20 @@ void CApplication::drainEvents() {
         event.button.y = static_cast<Uint16>(y);
         break;
       }
+      case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_F2) {
+          setComputer(2, !computerPlays(2));
+          continue;
+        }
+        break;
       default:
         break;
     }
+    ComputerSeats seats;
+    seats.player1 = computerPlays(1);
+    seats.player2 = computerPlays(2);
     if (session_.handleEvent(event)) continue;
-    dispatchEvent(event, running_, game_, drag_);
+    dispatchEvent(event, running_, game_, drag_, seats);
   }
 }
 
@@ -202,5 +257,6 @@ void CApplication::shutdown() {
   }
   g_partList.clear();
   drag_ = CDragState();
+  for (auto& computer : computers_) computer.reset();
   audio::close();
 }

@@ -8,15 +8,18 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app_settings.h"
 #include "frame_pacer.h"
 #include "game/feedback.h"
 #include "game/player_controller.h"
 #include "session.h"
+#include "game/player_input.h"
 
 class CGameScene;
 class CGameManager;
+class CComputerPlayer;
 
 class CApplication {
  public:
@@ -51,6 +54,14 @@ class CApplication {
   // Called after every simulation step (replays count and hash steps here).
   void setStepObserver(std::function<void()> observer) { stepObserver_ = std::move(observer); }
 
+  // The computer plays `player` (1 or 2) from now on, or stops and lets go
+  // of its keys and mouse button. Before start-up it takes effect at start.
+  void setComputer(int player, bool on);
+  bool computerPlays(int player) const;
+  // The computer players forget everything they planned (a new match).
+  void resetComputers();
+  const CComputerPlayer* computer(int player) const;
+
   bool running() const { return running_; }
   CGameManager* game() const { return game_; }
   CGameScene* scene() const { return scene_.get(); }
@@ -64,6 +75,7 @@ class CApplication {
   void updateGame();
   void printReport();
   void drainEvents();
+  void runComputers();
 
   bool running_ = false;
   CAppSettings settings_;
@@ -76,4 +88,8 @@ class CApplication {
   CSession session_;
   std::unique_ptr<CFeedback> feedback_;
   std::function<void()> stepObserver_;
+  unsigned seedUsed_ = 0;
+  bool wantsComputer_[2] = {false, false};
+  std::unique_ptr<CComputerPlayer> computers_[2];
+  std::vector<PlayerInput> computerInputs_;
 };
