@@ -12,8 +12,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A side that has run some steps, with inputs and a hash under way.
   net::CLockstep side(1, 0), peer(2, 0);
-  net::PlayerInput in;
-  in.kind = net::PlayerInput::kMotion;
+  PlayerInput in;
+  in.action = PlayerAction::kMouseMotion;
   in.x = 100;
   for (uint32_t step = 0; step < net::CLockstep::kHashEverySteps; ++step) {
     side.addLocalInput(in);

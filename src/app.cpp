@@ -6,6 +6,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "game/computer_player.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/game_scene.h"
@@ -39,8 +40,8 @@ int CApplication::run() {
 }
 
 bool CApplication::startup() {
-  const unsigned seed = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
-  seedRandom(seed);
+  seedUsed_ = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
+  seedRandom(seedUsed_);
   if (netWhere_) {
     // From the first part built on, the game's times are counted in steps.
     net_ = std::make_unique<net::CNetGame>();
@@ -71,15 +72,19 @@ bool CApplication::startup() {
     shutdown();
     return false;
   }
+  for (int player = 1; player <= 2; ++player) {
+    if (wantsComputer_[player - 1]) setComputer(player, true);
+  }
   feedback_ = std::make_unique<CFeedback>();
   g_feedback = feedback_.get();
   const COptions options = loadOptions();
   audio::open(options.volume, options.muted);
   audio::startAmbient();
-  session_.begin(*game_, *scene_, drag_, seed, options, platform::ticks());
+  session_.setNewMatchHook([this] { resetComputers(); });
+  session_.begin(*game_, *scene_, drag_, seedUsed_, options, platform::ticks());
   if (net_) {
     std::string error;
-    if (!net_->begin(*netWhere_, *game_, seed, platform::ticks(), error)) {
+    if (!net_->begin(*netWhere_, *game_, seedUsed_, platform::ticks(), error)) {
       std::cout << error << std::endl;
       shutdown();
       return false;
@@ -87,6 +92,58 @@ bool CApplication::startup() {
     session_.setNetworked(true);
   }
   return true;
+}
+
+void CApplication::setComputer(int player, bool on) {
+  if (player != 1 && player != 2) return;
+  wantsComputer_[player - 1] = on;
+  std::unique_ptr<CComputerPlayer>& computer = computers_[player - 1];
+  if (!game_) return;
+  if (on && !computer) {
+    // Its own generator, from the game's seed: a replay repeats its choices.
+    const uint32_t seed = seedUsed_ * 2654435761u ^ static_cast<uint32_t>(player) * 0x9E3779B9u;
+    computer = std::make_unique<CComputerPlayer>(player, seed);
+  } else if (!on && computer) {
+    computerInputs_.clear();
+    computer->letGo(*game_, drag_, computerInputs_);
+    if (net_) {
+      net_->addLocalInputs(computerInputs_);
+    } else {
+      for (const PlayerInput& in : computerInputs_) applyPlayerInput(in, *game_, drag_);
+    }
+    computer.reset();
+  }
+}
+
+bool CApplication::computerPlays(int player) const {
+  return (player == 1 || player == 2) && computers_[player - 1] != nullptr;
+}
+
+const CComputerPlayer* CApplication::computer(int player) const {
+  return player == 1 || player == 2 ? computers_[player - 1].get() : nullptr;
+}
+
+void CApplication::resetComputers() {
+  for (auto& computer : computers_) {
+    if (computer) computer->reset();
+  }
+}
+
+void CApplication::runComputers() {
+  for (auto& computer : computers_) {
+    if (!computer) continue;
+    computerInputs_.clear();
+    if (net_ && net_->playing()) {
+      // Its hands reach the game a few steps later, like a person's over
+      // the network, and through the other machine at the same step.
+      computer->setInputDelay(net_->inputDelay());
+      computer->step(*game_, drag_, computerInputs_);
+      net_->addLocalInputs(computerInputs_);
+      continue;
+    }
+    computer->step(*game_, drag_, computerInputs_);
+    for (const PlayerInput& in : computerInputs_) applyPlayerInput(in, *game_, drag_);
+  }
 }
 
 bool CApplication::poll() {
@@ -108,6 +165,7 @@ void CApplication::simulationStepOnce() {
 }
 
 void CApplication::updateGame() {
+  runComputers();
   partListPass(drag_);
   game_->update(*scene_, drag_);
   scene_->update();
@@ -133,7 +191,7 @@ void CApplication::advanceFrame(uint32_t now) {
     scene_->swayTarget = -scene_->swayTarget;
     scene_->pulseTarget = 1.01f;
   }
-  if (net_) {
+  if (net_ && !net_->playingOn()) {
     advanceNetworkFrame(now);
     session_.afterUpdate(now);
     return;
@@ -150,6 +208,7 @@ void CApplication::advanceFrame(uint32_t now) {
     int taken = 0;
     for (int i = 0; i < planned; ++i) {
       if (!pacer_.takeStep(i)) break;
+      if (net_) net_->countStep();  // playing on after a networked match
       simulationStepOnce();
       updateGame();
       ++taken;
@@ -180,6 +239,14 @@ void CApplication::startNetworkMatch(uint32_t now) {
   net::applySettings(terms.settings, *game_);
   seedRandom(terms.seed);
   session_.begin(*game_, *scene_, drag_, terms.seed, session_.options(), now);
+}
+
+void CApplication::playOnAgainstComputer() {
+  net_->playOn();
+  net_->updateOverlay();
+  pacer_.lag = 0;  // the wait is not owed as catch-up
+  session_.setNetworked(false);
+  setComputer(3 - net_->localPlayer(), true);
 }
 
 void CApplication::drawScene() {
@@ -214,20 +281,41 @@ void CApplication::drainEvents() {
         event.button.y = static_cast<Uint16>(y);
         break;
       }
+      case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_F2) {
+          // Over the network only this machine's side can be handed over.
+          const int player = net_ ? net_->localPlayer() : 2;
+          setComputer(player, !computerPlays(player));
+          continue;
+        }
+        break;
       default:
         break;
     }
     if (session_.handleEvent(event)) continue;
-    if (net_) {
+    if (net_ && !net_->playingOn()) {
+      const bool enter = event.type == SDL_KEYDOWN &&
+                         (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER);
       if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)) {
         net_->leave();
         running_ = false;
-      } else {
+      } else if (enter && net_->canPlayOn()) {
+        playOnAgainstComputer();
+      } else if (!computerPlays(net_->localPlayer())) {
         net_->capture(event);
       }
       continue;
     }
-    dispatchEvent(event, running_, game_, drag_);
+    PlayerInput local;
+    if (net_ && net_->toInput(event, local) && local.code != net::kNewMatchCode) {
+      // Playing on: this machine's player keeps either key set.
+      if (!computerPlays(local.player)) applyPlayerInput(local, *game_, drag_);
+      continue;
+    }
+    ComputerSeats seats;
+    seats.player1 = computerPlays(1);
+    seats.player2 = computerPlays(2);
+    dispatchEvent(event, running_, game_, drag_, seats);
   }
 }
 
@@ -258,6 +346,7 @@ void CApplication::shutdown() {
   }
   g_partList.clear();
   drag_ = CDragState();
+  for (auto& computer : computers_) computer.reset();
   audio::close();
   if (net_) {
     net_.reset();

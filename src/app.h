@@ -8,16 +8,19 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app_settings.h"
 #include "frame_pacer.h"
 #include "game/feedback.h"
 #include "game/player_controller.h"
+#include "game/player_input.h"
 #include "net/net_game.h"
 #include "session.h"
 
 class CGameScene;
 class CGameManager;
+class CComputerPlayer;
 
 class CApplication {
  public:
@@ -55,6 +58,14 @@ class CApplication {
   // Called after every simulation step (replays count and hash steps here).
   void setStepObserver(std::function<void()> observer) { stepObserver_ = std::move(observer); }
 
+  // The computer plays `player` (1 or 2) from now on, or stops and lets go
+  // of its keys and mouse button. Before start-up it takes effect at start.
+  void setComputer(int player, bool on);
+  bool computerPlays(int player) const;
+  // The computer players forget everything they planned (a new match).
+  void resetComputers();
+  const CComputerPlayer* computer(int player) const;
+
   bool running() const { return running_; }
   CGameManager* game() const { return game_; }
   CGameScene* scene() const { return scene_.get(); }
@@ -67,9 +78,11 @@ class CApplication {
   void simulationStepOnce();
   void advanceNetworkFrame(uint32_t now);
   void startNetworkMatch(uint32_t now);
+  void playOnAgainstComputer();
   void updateGame();
   void printReport();
   void drainEvents();
+  void runComputers();
 
   bool running_ = false;
   CAppSettings settings_;
@@ -82,6 +95,10 @@ class CApplication {
   CSession session_;
   std::unique_ptr<CFeedback> feedback_;
   std::function<void()> stepObserver_;
+  unsigned seedUsed_ = 0;
+  bool wantsComputer_[2] = {false, false};
+  std::unique_ptr<CComputerPlayer> computers_[2];
+  std::vector<PlayerInput> computerInputs_;
   std::optional<net::CNetGame::Where> netWhere_;
   std::unique_ptr<net::CNetGame> net_;
 };

@@ -43,8 +43,10 @@ std::vector<std::string> dataFolderCandidates(const std::string& cwd, const std:
   return out;
 }
 
-bool enterDataFolder() {
-  std::vector<std::string> candidates = dataFolderCandidates(workingDir(), executableDir());
+bool enterDataFolder() { return enterDataFolderFrom(workingDir(), executableDir()); }
+
+bool enterDataFolderFrom(const std::string& cwd, const std::string& exeDir) {
+  std::vector<std::string> candidates = dataFolderCandidates(cwd, exeDir);
   for (const std::string& dir : candidates) {
     if (hasDataFolder(dir)) return dir == candidates.front() || chdir(dir.c_str()) == 0;
   }

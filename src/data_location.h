@@ -12,3 +12,5 @@ std::vector<std::string> dataFolderCandidates(const std::string& workingDir, con
 // Changes into the first candidate holding a data/ folder. Returns false,
 // after printing where it looked, when none does.
 bool enterDataFolder();
+// The same from a given working directory and executable folder.
+bool enterDataFolderFrom(const std::string& workingDir, const std::string& exeDir);

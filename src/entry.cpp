@@ -1,32 +1,38 @@
-// The program's entry: reads the command line, runs the application and
-// shuts SDL down after it.
+// The program's entry: reads the options, runs the application and shuts SDL
+// down after it.
 #include <SDL/SDL.h>
 
 #include <csignal>
-#include <iostream>
+#include <cstdio>
+#include <string>
 
 #include "app.h"
 #include "command_line.h"
 #include "data_location.h"
 
 int main(int argc, char** argv) {
-  CommandLine line;
-  std::string error;
-  if (!parseCommandLine(argc, argv, line, error)) {
-    std::cerr << kUsageLine << std::endl;
-    return 2;
-  }
   // Piping the report into a pager that exits must not kill the game.
   std::signal(SIGPIPE, SIG_IGN);
+  CommandLine options;
+  std::string error;
+  if (!parseCommandLine(argc, argv, options, error)) {
+    std::fprintf(stderr, "vesicor: %s; %s\n", error.c_str(), usageLine());
+    return 2;
+  }
+  if (options.help) {
+    std::printf("%s\n", usageLine());
+    return 0;
+  }
   if (!enterDataFolder()) return 1;
   int code = 0;
   {
     CApplication app;
-    if (line.mode != CommandLine::Mode::kLocal) {
+    if (options.computer != 0) app.setComputer(options.computer, true);
+    if (options.mode != CommandLine::Mode::kLocal) {
       net::CNetGame::Where where;
-      where.hosting = line.mode == CommandLine::Mode::kHost;
-      where.host = line.host;
-      where.port = line.port;
+      where.hosting = options.mode == CommandLine::Mode::kHost;
+      where.host = options.host;
+      where.port = options.port;
       app.setNetwork(where);
     }
     code = app.run();

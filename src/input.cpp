@@ -1,13 +1,13 @@
 // Event dispatch: the keyboard table for both players, the mouse buttons and
-// wheel for the drag state, and the two ways of ending the loop.
+// wheel for the drag state, and the two ways of ending the loop. Player
+// input goes through the same seam as the computer player's.
 #include "input.h"
 
 #include "game/game_manager.h"
 #include "game/player_controller.h"
+#include "game/player_input.h"
 
 namespace {
-
-constexpr float kWheelTurn = 0.15f;
 
 // Which controller and direction a key drives; false for keys not in the table.
 bool keyBinding(SDLKey key, int& player, int& dir) {
@@ -26,40 +26,38 @@ bool keyBinding(SDLKey key, int& player, int& dir) {
 
 }  // namespace
 
-void dispatchEvent(const SDL_Event& event, bool& running, CGameManager* game, CDragState& drag) {
+void dispatchEvent(const SDL_Event& event, bool& running, CGameManager* game, CDragState& drag,
+                   ComputerSeats computer) {
+  if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)) {
+    running = false;
+    return;
+  }
+  if (!game) return;
+  PlayerInput in;
   switch (event.type) {
-    case SDL_QUIT:
-      running = false;
-      return;
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
-        running = false;
-        return;
-      }
-      int player = 0, dir = 0;
-      if (!game || !keyBinding(event.key.keysym.sym, player, dir)) return;
-      CPlayerController& controller = player == 1 ? game->controller1 : game->controller2;
-      if (event.type == SDL_KEYDOWN) {
-        controller.keyPress(dir);
-      } else {
-        controller.keyRelease(dir);
-      }
-      return;
-    }
+    case SDL_KEYUP:
+      if (!keyBinding(event.key.keysym.sym, in.player, in.code)) return;
+      in.action = event.type == SDL_KEYDOWN ? PlayerAction::kKeyDown : PlayerAction::kKeyUp;
+      break;
     case SDL_MOUSEMOTION:
-      if (game) drag.mouseMotion(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y));
-      return;
+      in.action = PlayerAction::kMouseMotion;
+      in.x = static_cast<float>(event.motion.x);
+      in.y = static_cast<float>(event.motion.y);
+      break;
     case SDL_MOUSEBUTTONDOWN:
-      if (!game) return;
-      if (event.button.button == SDL_BUTTON_LEFT) drag.press();
-      if (event.button.button == SDL_BUTTON_WHEELUP) drag.turn(-kWheelTurn);
-      if (event.button.button == SDL_BUTTON_WHEELDOWN) drag.turn(kWheelTurn);
-      return;
     case SDL_MOUSEBUTTONUP:
-      if (game && event.button.button == SDL_BUTTON_LEFT) drag.release();
-      return;
+      in.action = event.type == SDL_MOUSEBUTTONDOWN ? PlayerAction::kButtonDown : PlayerAction::kButtonUp;
+      in.code = event.button.button;
+      break;
     default:
       return;
   }
+  if (in.action != PlayerAction::kKeyDown && in.action != PlayerAction::kKeyUp) {
+    // The one mouse belongs to whoever's turn it is, and a release to whoever
+    // pressed.
+    in.player = in.action == PlayerAction::kButtonUp && drag.held ? drag.holder : game->currentPlayer;
+  }
+  if (computer.plays(in.player)) return;
+  applyPlayerInput(in, *game, drag);
 }

@@ -119,6 +119,7 @@ void CSession::newMatch() {
   restartMatch(start_, *game_, *scene_, *drag_);
   ++match_;
   seedRandom(seed_ + static_cast<unsigned>(match_));
+  if (newMatchHook_) newMatchHook_();
   result_.hide();
   userPaused_ = helpShown_ = false;
   help_.hide();

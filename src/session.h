@@ -7,6 +7,7 @@
 #include <SDL/SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "game/match_reset.h"
@@ -58,6 +59,9 @@ class CSession {
   void toggleHelp();
   void newMatch();
   void toggleSound();
+  // Called after the world is back at its start, before the new match's
+  // first frame (the computer players forget the old match there).
+  void setNewMatchHook(std::function<void()> hook) { newMatchHook_ = std::move(hook); }
   const COptions& options() const { return options_; }
 
  private:
@@ -74,5 +78,6 @@ class CSession {
   bool networked_ = false;
   uint32_t hintUntil_ = 0;
   COptions options_;
+  std::function<void()> newMatchHook_;
   COverlay result_, pause_, help_, hint_;
 };

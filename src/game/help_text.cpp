@@ -75,6 +75,7 @@ std::string helpText(const CGameManager& game) {
       "mouse  click a part to buy it, drag it,\n"
       "       wheel turns it, let go to drop it\n"
       "P pause  M sound  Enter after a win  Esc quit\n"
+      "F2 the computer plays player 2, or lets go\n"
       "network  vesicor --host [PORT]   (port 28470)\n"
       "         vesicor --join HOST[:PORT]\n"
       "\n";

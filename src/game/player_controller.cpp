@@ -133,6 +133,7 @@ void CDragState::release() {
   if (part) part->drop();
   held = false;
   part = nullptr;
+  holder = 0;
 }
 
 void CDragState::turn(float radians) {

@@ -47,6 +47,7 @@ struct CDragState {
   bool held = false;
   CGamePart* part = nullptr;
   Vec2 grabOffset;
+  int holder = 0;  // the player whose press is being held
 };
 
 // Mouse motion events since the shop last hovered.

@@ -42,7 +42,11 @@ int CLockstep::targetDelay() const {
   return std::clamp(target, kMinDelay, kMaxDelay);
 }
 
-void CLockstep::addLocalInput(const PlayerInput& input) { pending_.push_back(input); }
+void CLockstep::addLocalInput(const PlayerInput& input) {
+  PlayerInput in = onWire(input);
+  in.player = local_;
+  pending_.push_back(in);
+}
 
 bool CLockstep::stepReady() const { return next_ < localFrames_.size() && next_ < remoteFrames_.size(); }
 

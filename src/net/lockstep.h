@@ -31,7 +31,7 @@ class CLockstep {
   int remotePlayer() const { return 3 - local_; }
 
   // What the local player did since the last step ran; it goes into the
-  // next local frame.
+  // next local frame, in whole pixels and as the local player's.
   void addLocalInput(const PlayerInput& input);
 
   // The step that runs next (0 for the first), and whether both inputs are

@@ -33,29 +33,25 @@ std::string CMatchRecord::replayText(const MatchTerms& terms, uint32_t steps, ui
   for (const Entry& e : entries_) {
     if (e.step >= steps) continue;
     const PlayerInput& in = e.input;
-    out << "at " << e.step * 16 << " ";
-    switch (in.kind) {
-      case PlayerInput::kKeyPress:
-      case PlayerInput::kKeyRelease: {
-        const char* key = keyName(e.player, in.value);
-        if (!key) continue;
-        out << "key " << (in.kind == PlayerInput::kKeyPress ? "down " : "up ") << key;
+    const int x = static_cast<int>(in.x), y = static_cast<int>(in.y);
+    switch (in.action) {
+      case PlayerAction::kKeyDown:
+      case PlayerAction::kKeyUp: {
+        const char* key = keyName(in.player, in.code);
+        if (!key) continue;  // a new match: the one-keyboard replay has no such key
+        out << "at " << e.step * 16 << " key " << (in.action == PlayerAction::kKeyDown ? "down " : "up ") << key;
         break;
       }
-      case PlayerInput::kMotion:
-        out << "motion " << in.x << " " << in.y;
+      case PlayerAction::kMouseMotion:
+        out << "at " << e.step * 16 << " motion " << x << " " << y;
         break;
-      case PlayerInput::kButtonPress:
-      case PlayerInput::kButtonRelease:
-        out << "button " << (in.kind == PlayerInput::kButtonPress ? "down" : "up") << " 1 " << in.x << " " << in.y;
+      case PlayerAction::kButtonDown:
+      case PlayerAction::kButtonUp:
+        out << "at " << e.step * 16 << " button " << (in.action == PlayerAction::kButtonDown ? "down " : "up ")
+            << in.code << " " << x << " " << y;
         break;
-      case PlayerInput::kWheel:
-        out << "button down " << (in.value < 0 ? 4 : 5) << " " << in.x << " " << in.y;
-        break;
-      default:
-        continue;
     }
-    out << "   # player " << e.player << "\n";
+    out << "   # player " << e.input.player << "\n";
   }
   char hex[24];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(expectHash));

@@ -15,7 +15,7 @@ namespace net {
 class CMatchRecord {
  public:
   // An input that reached the game just before step `step` ran.
-  void add(uint32_t step, int player, const PlayerInput& input) { entries_.push_back({step, player, input}); }
+  void add(uint32_t step, const PlayerInput& input) { entries_.push_back({step, input}); }
   size_t size() const { return entries_.size(); }
 
   // The replay of the first `steps` steps, ending in `expectHash`, with the
@@ -31,7 +31,6 @@ class CMatchRecord {
  private:
   struct Entry {
     uint32_t step;
-    int player;
     PlayerInput input;
   };
   std::vector<Entry> entries_;

@@ -14,7 +14,6 @@ namespace net {
 
 namespace {
 
-constexpr float kWheelTurn = 0.15f;
 constexpr size_t kLineWidth = 46;
 
 // Either key set steers the local player.
@@ -79,46 +78,47 @@ void CNetGame::pump(uint32_t now) {
 
 bool CNetGame::capture(const SDL_Event& event) {
   PlayerInput in;
+  if (!toInput(event, in)) return false;
+  if (playing()) match_.lockstep()->addLocalInput(in);
+  return true;
+}
+
+void CNetGame::addLocalInputs(const std::vector<PlayerInput>& inputs) {
+  if (!playing()) return;
+  for (const PlayerInput& in : inputs) match_.lockstep()->addLocalInput(in);
+}
+
+bool CNetGame::toInput(const SDL_Event& event, PlayerInput& in) const {
+  in = PlayerInput();
+  in.player = match_.localPlayer();
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       const SDLKey key = event.key.keysym.sym;
       if (event.type == SDL_KEYDOWN && (key == SDLK_RETURN || key == SDLK_KP_ENTER)) {
-        in.kind = PlayerInput::kNewMatch;
-        break;
+        in.action = PlayerAction::kKeyDown;
+        in.code = kNewMatchCode;
+        return true;
       }
-      int dir = 0;
-      if (!keyDirection(key, dir)) return false;
-      in.kind = event.type == SDL_KEYDOWN ? PlayerInput::kKeyPress : PlayerInput::kKeyRelease;
-      in.value = static_cast<int8_t>(dir);
-      break;
+      if (!keyDirection(key, in.code)) return false;
+      in.action = event.type == SDL_KEYDOWN ? PlayerAction::kKeyDown : PlayerAction::kKeyUp;
+      return true;
     }
     case SDL_MOUSEMOTION:
-      in.kind = PlayerInput::kMotion;
-      in.x = static_cast<int16_t>(event.motion.x);
-      in.y = static_cast<int16_t>(event.motion.y);
-      break;
+      in.action = PlayerAction::kMouseMotion;
+      in.x = event.motion.x;
+      in.y = event.motion.y;
+      return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-      in.x = static_cast<int16_t>(event.button.x);
-      in.y = static_cast<int16_t>(event.button.y);
-      if (event.button.button == SDL_BUTTON_LEFT) {
-        in.kind = event.type == SDL_MOUSEBUTTONDOWN ? PlayerInput::kButtonPress : PlayerInput::kButtonRelease;
-      } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELUP) {
-        in.kind = PlayerInput::kWheel;
-        in.value = -1;
-      } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELDOWN) {
-        in.kind = PlayerInput::kWheel;
-        in.value = 1;
-      } else {
-        return false;
-      }
-      break;
+      in.action = event.type == SDL_MOUSEBUTTONDOWN ? PlayerAction::kButtonDown : PlayerAction::kButtonUp;
+      in.code = event.button.button;
+      in.x = event.button.x;
+      in.y = event.button.y;
+      return in.code == kLeftButton || in.code == kWheelUp || in.code == kWheelDown;
     default:
       return false;
   }
-  if (playing()) match_.lockstep()->addLocalInput(in);
-  return true;
 }
 
 void CNetGame::runSteps(CFramePacer& pacer, uint32_t now, CGameManager& game, CDragState& drag,
@@ -129,7 +129,7 @@ void CNetGame::runSteps(CFramePacer& pacer, uint32_t now, CGameManager& game, CD
         const CLockstep& ls = *match_.lockstep();
         // Player 1 first on both machines, whoever is local.
         for (int player = 1; player <= 2; ++player) {
-          for (const PlayerInput& in : ls.inputs(player, ls.nextStep())) apply(game, drag, player, in, newMatch);
+          for (const PlayerInput& in : ls.inputs(player, ls.nextStep())) apply(game, drag, in, newMatch);
         }
         ++stepsBegun_;
         runStep();
@@ -137,57 +137,30 @@ void CNetGame::runSteps(CFramePacer& pacer, uint32_t now, CGameManager& game, CD
       [&] { return worldHash(&game); });
 }
 
-void CNetGame::apply(CGameManager& game, CDragState& drag, int player, const PlayerInput& in,
+void CNetGame::apply(CGameManager& game, CDragState& drag, const PlayerInput& in,
                      const std::function<void()>& newMatch) {
   const uint32_t step = match_.lockstep()->nextStep();
-  const bool myTurn = game.currentPlayer == player;
-  switch (in.kind) {
-    case PlayerInput::kKeyPress:
-    case PlayerInput::kKeyRelease: {
-      if (in.value < kTurnRight || in.value > kTurnLeft) return;
-      CPlayerController& c = player == 1 ? game.controller1 : game.controller2;
-      if (in.kind == PlayerInput::kKeyPress) {
-        c.keyPress(in.value);
-      } else {
-        c.keyRelease(in.value);
-      }
-      break;
-    }
-    case PlayerInput::kMotion:
-      if (!myTurn) return;
-      drag.mouseMotion(in.x, in.y);
-      break;
-    case PlayerInput::kButtonPress:
-      if (!myTurn) return;
-      if (mouseOwner_ != 0 && mouseOwner_ != player) {
-        // The other player still holds the button from the last turn: its
-        // hold ends where the new turn's press begins.
-        PlayerInput release = in;
-        release.kind = PlayerInput::kButtonRelease;
-        drag.release();
-        record_.add(step, mouseOwner_, release);
-      }
-      mouseOwner_ = player;
-      drag.press();
-      break;
-    case PlayerInput::kButtonRelease:
-      if (mouseOwner_ != player) return;
-      mouseOwner_ = 0;
-      drag.release();
-      break;
-    case PlayerInput::kWheel:
-      if (!myTurn) return;
-      drag.turn(in.value < 0 ? -kWheelTurn : kWheelTurn);
-      break;
-    case PlayerInput::kNewMatch:
-      if (!game.gameOver) return;
-      mouseOwner_ = 0;
-      newMatch();
-      break;
-    default:
-      return;
+  if (in.action == PlayerAction::kKeyDown && in.code == kNewMatchCode) {
+    if (game.gameOver) newMatch();
+    return;
   }
-  record_.add(step, player, in);
+  // The record holds what reached the game, by the seam's own rules, so
+  // the one-keyboard replay (whose mouse is always the turn's) sees the same.
+  bool reaches = true;
+  switch (in.action) {
+    case PlayerAction::kKeyDown:
+    case PlayerAction::kKeyUp:
+      break;
+    case PlayerAction::kMouseMotion:
+    case PlayerAction::kButtonDown:
+      reaches = in.player == game.currentPlayer;
+      break;
+    case PlayerAction::kButtonUp:
+      reaches = in.code == kLeftButton && drag.held && drag.holder == in.player;
+      break;
+  }
+  if (reaches) record_.add(step, in);
+  applyPlayerInput(in, game, drag);
 }
 
 void CNetGame::onEnded(const CGameManager* game) {
@@ -220,7 +193,8 @@ void CNetGame::updateOverlay() {
     case CNetMatch::Phase::kPlaying:
       break;
     case CNetMatch::Phase::kEnded:
-      text = wrap(endText_) + "\n\nEsc: quit";
+      if (playingOn_) break;
+      text = wrap(endText_) + (canPlayOn() ? "\n\nEnter: play on against the computer\nEsc: quit" : "\n\nEsc: quit");
       break;
   }
   if (text == shownText_) return;

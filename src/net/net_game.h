@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/overlay.h"
 #include "net/match_record.h"
@@ -57,9 +58,15 @@ class CNetGame {
   // How the match ended, as the player is told (with the replay written).
   const std::string& endText() const { return endText_; }
 
-  // A key or mouse event of the local player (mouse in drawing space).
-  // Returns false for events that are not the player's.
+  // A key or mouse event of the local player (mouse in drawing space);
+  // either key set steers. Returns false for events that are not the player's.
   bool capture(const SDL_Event& event);
+  bool toInput(const SDL_Event& event, PlayerInput& in) const;
+  // The local player's inputs made by the computer.
+  void addLocalInputs(const std::vector<PlayerInput>& inputs);
+  int localPlayer() const { return match_.localPlayer(); }
+  // Steps between an input and the step it reaches (0 before the match).
+  int inputDelay() const { return match_.lockstep() ? match_.lockstep()->delay() : 0; }
 
   // The frame's steps (see CNetMatch::runDueSteps): before each, both
   // players' inputs of the step are applied, keys always, the mouse only
@@ -74,14 +81,21 @@ class CNetGame {
   // The local player quits.
   void leave() { match_.leave(); }
 
+  // After the other player left or went silent, the match can go on here
+  // against the computer: the game is then local again, its clock still
+  // counting steps (countStep for each).
+  bool canPlayOn() const { return ended() && match_.otherGone() && !playingOn_; }
+  void playOn() { playingOn_ = true; }
+  bool playingOn() const { return playingOn_; }
+  void countStep() { ++stepsBegun_; }
+
   // The waiting notice and the end of the match, on screen.
   void updateOverlay();
   void releaseOverlay() { notice_.release(); }
   const COverlay& notice() const { return notice_; }
 
  private:
-  void apply(CGameManager& game, CDragState& drag, int player, const PlayerInput& in,
-             const std::function<void()>& newMatch);
+  void apply(CGameManager& game, CDragState& drag, const PlayerInput& in, const std::function<void()>& newMatch);
   void onEnded(const CGameManager* game);
 
   CNetMatch match_;
@@ -89,7 +103,7 @@ class CNetGame {
   CMatchRecord record_;
   uint32_t stepsBegun_ = 0;
   bool started_ = false;
-  int mouseOwner_ = 0;  // the player whose button press is not yet released
+  bool playingOn_ = false;
   std::string endText_;
   std::string shownText_;
   COverlay notice_;

@@ -56,6 +56,7 @@ void CNetMatch::pump(uint32_t now) {
   }
   if (phase_ == Phase::kEnded) return;
   if (link_.state() == CNetLink::State::kClosed) {
+    otherGone_ = phase_ == Phase::kPlaying;
     end(phase_ == Phase::kPlaying ? "The other player left the match." : "The connection to the host failed.", false, 0, 0);
     return;
   }
@@ -66,6 +67,7 @@ void CNetMatch::pump(uint32_t now) {
     return;
   }
   if (now - lockstep_->lastHeard() >= kSilenceMs) {
+    otherGone_ = true;
     end("Nothing heard from the other player for 10 seconds: the match ends.", false, 0, 0);
   }
 }
@@ -133,6 +135,7 @@ void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
         outOfStep_ = step;
         end(outOfStepText(step), false, 0, 0);
       } else {
+        otherGone_ = phase_ == Phase::kPlaying;
         end("The other player left the match.", false, 0, 0);
       }
       return;

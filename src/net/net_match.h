@@ -54,6 +54,9 @@ class CNetMatch {
   // The step at which the two worlds were found to differ.
   std::optional<uint32_t> outOfStepAt() const { return outOfStep_; }
 
+  // The match ended because the other player left or went silent.
+  bool otherGone() const { return otherGone_; }
+
   // The local player quits: the other side is told at once.
   void leave();
 
@@ -71,6 +74,7 @@ class CNetMatch {
   std::unique_ptr<CLockstep> lockstep_;
   std::string endMessage_;
   std::optional<uint32_t> outOfStep_;
+  bool otherGone_ = false;
 };
 
 }  // namespace net

@@ -38,16 +38,28 @@ TEST(DataLocation, WorkingDirectoryComesFirstThenTheExecutableAndTheInstalledSha
   EXPECT_EQ(dataFolderCandidates("/x", "").size(), 1u);
 }
 
-TEST(DataLocation, StartedElsewhereTheGameMovesToTheFolderBesideItsBuild) {
+TEST(DataLocation, StartedElsewhereTheGameMovesToTheFolderAboveItsBuild) {
   WorkingDirGuard guard;
-  char tmpl[] = "/tmp/vesicor-cwd-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  ASSERT_EQ(chdir(tmpl), 0);
+  // A tree of its own, wherever the real build folder is: tree/data beside
+  // tree/build, where the executable lives, started from another folder.
+  char cwd[] = "/tmp/vesicor-cwd-XXXXXX";
+  char tree[] = "/tmp/vesicor-tree-XXXXXX";
+  ASSERT_NE(mkdtemp(cwd), nullptr);
+  ASSERT_NE(mkdtemp(tree), nullptr);
+  const std::string data = std::string(tree) + "/data";
+  const std::string build = std::string(tree) + "/build";
+  ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(build.c_str(), 0755), 0);
+  ASSERT_EQ(chdir(cwd), 0);
   ASSERT_FALSE(dataHere());
-  // The test executable lives in a build folder inside the source tree.
-  EXPECT_TRUE(enterDataFolder());
-  EXPECT_TRUE(dataHere());
-  rmdir(tmpl);
+  EXPECT_TRUE(enterDataFolderFrom(cwd, build));
+  char buf[PATH_MAX];
+  ASSERT_NE(getcwd(buf, sizeof(buf)), nullptr);
+  EXPECT_EQ(std::string(buf), std::string(tree));
+  rmdir(data.c_str());
+  rmdir(build.c_str());
+  rmdir(cwd);
+  rmdir(tree);
 }
 
 TEST(DataLocation, AWorkingDirectoryWithDataStaysPut) {

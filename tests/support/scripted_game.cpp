@@ -164,6 +164,7 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
   app.setStepObserver([&steps] { ++steps; });
 
   app.setSeed(s.seed);
+  for (int player : s.computers) app.setComputer(player, true);
   if (s.netRole != 0) {
     net::CNetGame::Where where;
     where.hosting = s.netRole == 1;
@@ -206,6 +207,7 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
         result << "checkpoint " << std::hex << worldHash(app) << std::dec << "\n";
         ++nextCheckpoint;
       }
+      if (s.stopWhenOver && app.game()->gameOver) break;
     }
   }
   if (started) {
@@ -379,6 +381,10 @@ bool parseScript(const std::string& text, GameScript& s, std::string& expectHex,
       if (s.settingsXml.empty()) return fail("cannot read " + path);
     } else if (cmd == "expect") {
       in >> expectHex;
+    } else if (cmd == "computer") {
+      int player = 0;
+      if (!(in >> player) || (player != 1 && player != 2)) return fail("computer needs the player, 1 or 2");
+      s.computers.push_back(player);
     } else if (cmd == "checkpoint") {
       uint32_t ms = 0;
       if (!(in >> ms)) return fail("checkpoint needs milliseconds");
@@ -393,7 +399,7 @@ bool parseScript(const std::string& text, GameScript& s, std::string& expectHex,
         static const std::pair<const char*, SDLKey> keys[] = {
             {"w", SDLK_w},      {"a", SDLK_a},       {"s", SDLK_s},       {"d", SDLK_d},
             {"up", SDLK_UP},    {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT},
-            {"escape", SDLK_ESCAPE}};
+            {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2}};
         bool found = false;
         for (const auto& k : keys) {
           if (name == k.first) {

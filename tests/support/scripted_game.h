@@ -37,6 +37,10 @@ struct GameScript {
   // Game time between frames when not driven through poll: a slow machine
   // that manages only a few frames a second runs several steps per frame.
   uint32_t frameMs = 16;
+  // Players the computer plays from the start.
+  std::vector<int> computers;
+  // End the run at the first frame after a player has won.
+  bool stopWhenOver = false;
   // One side of a networked match over localhost: 1 hosts on netPort, 2
   // joins it. Game time then passes only while the side has the other's
   // inputs (it waits in real time for them), and the side plays until both
@@ -89,6 +93,8 @@ uint64_t worldHash(const CApplication& app);
 //   at MS motion X Y
 //   at MS button down|up N X Y
 //   at MS quit
+//   computer N                  (the computer plays player N from the start)
+//   at MS key down|up f2        (toggles the computer for player 2)
 bool parseScript(const std::string& text, GameScript& script, std::string& expectHex, std::string& error);
 
 SDL_Event keyEvent(bool down, SDLKey key);

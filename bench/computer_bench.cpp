@@ -1,0 +1,149 @@
+// The computer player's CPU per frame over whole matches: every step of its
+// look-ahead and hands timed on the thread's CPU clock, headless, in a fresh
+// child process per match (the game's globals are built once per process).
+// Reported: the most any frame took, the 99th percentile and the mean.
+#include <benchmark/benchmark.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "data_location.h"
+#include "game/computer_player.h"
+#include "game/game_manager.h"
+#include "game/player_input.h"
+#include "platform/clock.h"
+
+namespace {
+
+double threadCpuUs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+// A private data folder whose pictures and parts link to the shipped ones;
+// the settings are the shipped ones unless a target is given.
+bool enterMatchFolder(int target) {
+  if (!enterDataFolder()) return false;
+  char buf[PATH_MAX];
+  const std::string repo = getcwd(buf, sizeof(buf)) ? buf : ".";
+  char tmpl[] = "/tmp/vesicor-aibench-XXXXXX";
+  if (!mkdtemp(tmpl)) return false;
+  const std::string root = tmpl;
+  mkdir((root + "/data").c_str(), 0755);
+  if (symlink((repo + "/data/gfx").c_str(), (root + "/data/gfx").c_str()) != 0) return false;
+  if (symlink((repo + "/data/parts").c_str(), (root + "/data/parts").c_str()) != 0) return false;
+  std::ofstream settings(root + "/data/settings.xml");
+  if (target > 0) {
+    const std::string t = std::to_string(target);
+    settings << "<Settings><P1_InitValue>5000</P1_InitValue><P2_InitValue>5000</P2_InitValue><P1_TargetValue>" << t
+             << "</P1_TargetValue><P2_TargetValue>" << t
+             << "</P2_TargetValue><TurnLength>5000</TurnLength><ChangeTime>749</ChangeTime>"
+                "<DraggingAllowed>0</DraggingAllowed></Settings>";
+  } else {
+    std::ifstream src(repo + "/data/settings.xml");
+    settings << src.rdbuf();
+  }
+  std::ofstream(root + "/data/app_settings.xml") << "<Settings><Debug>0</Debug><SpriteDevice>1</SpriteDevice></Settings>";
+  return chdir(root.c_str()) == 0;
+}
+
+// Plays one match in this process and returns the computers' CPU per frame
+// (both players' work added when both are computers), in microseconds.
+std::vector<double> playMatch(bool bothSides, int target) {
+  std::vector<double> perFrame;
+  std::fflush(stdout);
+  std::freopen("/dev/null", "w", stdout);
+  if (!enterMatchFolder(target)) return perFrame;
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  uint32_t now = 1000;
+  platform::setTickSource([&now] { return now; });
+  platform::setSleeper([&now](uint32_t ms) { now += ms; });
+  CApplication app;
+  app.setSeed(11);
+  app.setEventSource([](SDL_Event&) { return false; });
+  if (!app.startup()) return perFrame;
+  // The computers are driven here rather than by the application, so their
+  // work alone is on the clock; what they do is the same.
+  std::vector<std::unique_ptr<CComputerPlayer>> computers;
+  if (bothSides) computers.push_back(std::make_unique<CComputerPlayer>(1, 101));
+  computers.push_back(std::make_unique<CComputerPlayer>(2, 202));
+  std::vector<PlayerInput> inputs;
+  const uint32_t limit = now + 30 * 60000;
+  while (!app.game()->gameOver && now < limit) {
+    now += 16;
+    app.runFrame(now);
+    double spent = 0;
+    for (auto& computer : computers) {
+      inputs.clear();
+      const double t0 = threadCpuUs();
+      computer->step(*app.game(), app.drag(), inputs);
+      spent += threadCpuUs() - t0;
+      for (const PlayerInput& in : inputs) applyPlayerInput(in, *app.game(), app.drag());
+    }
+    perFrame.push_back(spent);
+  }
+  return perFrame;
+}
+
+void BM_ComputerPerFrameOverAMatch(benchmark::State& state) {
+  const bool bothSides = state.range(0) != 0;
+  const int target = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+      state.SkipWithError("pipe");
+      return;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      std::vector<double> frames = playMatch(bothSides, target);
+      double out[4] = {0, 0, 0, static_cast<double>(frames.size())};
+      if (!frames.empty()) {
+        double sum = 0;
+        for (double f : frames) sum += f;
+        std::sort(frames.begin(), frames.end());
+        out[0] = frames.back();
+        out[1] = frames[frames.size() * 99 / 100];
+        out[2] = sum / static_cast<double>(frames.size());
+      }
+      const ssize_t written = write(fds[1], out, sizeof out);
+      _exit(written == static_cast<ssize_t>(sizeof out) ? 0 : 2);
+    }
+    close(fds[1]);
+    double in[4] = {0, 0, 0, 0};
+    const ssize_t n = read(fds[0], in, sizeof in);
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    if (n != static_cast<ssize_t>(sizeof in) || in[3] == 0) {
+      state.SkipWithError("the match did not run");
+      return;
+    }
+    state.SetIterationTime(in[2] / 1e6);
+    state.counters["max_frame_us"] = in[0];
+    state.counters["p99_frame_us"] = in[1];
+    state.counters["mean_frame_us"] = in[2];
+    state.counters["frames"] = in[3];
+  }
+}
+// Against an idle player 1 with the shipped settings; against itself to 9000.
+BENCHMARK(BM_ComputerPerFrameOverAMatch)
+    ->Args({0, 0})
+    ->Args({1, 9000})
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(1);
+
+}  // namespace

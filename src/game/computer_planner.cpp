@@ -1,0 +1,318 @@
+// Look-ahead rounds of the computer player: a snapshot of the board, the
+// candidates it may try, each run a few seconds ahead on the flow model, and
+// the choice of where to park and what to buy.
+#include "game/computer_planner.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "globals.h"
+#include "platform/clock.h"
+#include "render/image.h"
+#include "sim/cell_grid.h"
+#include "sim/placement.h"
+
+namespace {
+
+// How far ahead every candidate is run: about three seconds of game.
+constexpr int kHorizonSteps = 200;
+constexpr int kStepMs = 16;
+// Loading a candidate copies the board: counted as this many slot visits.
+constexpr int kLoadWork = flow::kWidth * flow::kHeight / 8;
+constexpr int kCaptureWork = flow::kWidth * flow::kHeight / 6;
+
+// The tops of the lips each collector's basin lies behind (grid columns).
+constexpr float kLeftLipX = 64.5f;
+constexpr float kRightLipX = 190.5f;
+// Where the stream leaves the throat.
+constexpr float kStreamX = 127.5f;
+
+// Blood kept from the other collector stays in the bowl and spills later,
+// mostly the other way; a look-ahead of a few seconds sees the first half of
+// that swing only.
+constexpr float kSwing = 1.5f;
+// A new parking place must beat the present one by this much blood over the
+// look-ahead, or the part would wander between near-equal places.
+constexpr int kPoseMargin = 30;
+// How long a part is expected to last once the other player answers parts
+// with bombs: the rest of this turn and the next one.
+constexpr float kAnsweredSteps = 450;
+constexpr float kBlastRadius = 45.0f;
+constexpr float kWheelStep = 0.15f;
+constexpr float kRadiansToDegrees = 57.29578f;
+constexpr float kQuarterTurn = 1.5707964f;
+constexpr float kEighthTurn = 0.7853982f;
+
+float clickRotation(int clicks) {
+  // The same sums the wheel makes, one click at a time.
+  float r = 0;
+  for (int k = 0; k < clicks; ++k) r = r + kWheelStep;
+  for (int k = 0; k > clicks; --k) r = r + -kWheelStep;
+  return r;
+}
+
+std::unique_ptr<CAlphaMask> copyMask(const CAlphaMask* mask) {
+  return mask ? std::make_unique<CAlphaMask>(*mask) : nullptr;
+}
+
+}  // namespace
+
+CComputerPlanner::CComputerPlanner(int player, uint32_t seed) : player_(player), seed_(seed ? seed : 1) {}
+
+CComputerPlanner::~CComputerPlanner() = default;
+
+void CComputerPlanner::reset() {
+  candidates_.clear();
+  current_ = 0;
+  loaded_ = false;
+  inRound_ = false;
+  rounds_ = 0;
+  pose_.reset();
+  purchase_.reset();
+  parts_.clear();
+  templates_.clear();
+  paddle_.reset();
+  myParts_.clear();
+  paddleId_ = 0;
+  roundIndex_ = 0;
+  freshFromRound_ = 0;
+  otherBombs_ = false;
+}
+
+void CComputerPlanner::watch() {
+  if (otherBombs_) return;
+  for (const CGamePart* p : g_partList) {
+    if (p->dying && p->bomb != 0 && std::find(myParts_.begin(), myParts_.end(), p->id) == myParts_.end()) {
+      otherBombs_ = true;
+      return;
+    }
+  }
+}
+
+void CComputerPlanner::notePlaced(int partId) {
+  myParts_.push_back(partId);
+  purchase_.reset();
+  freshFromRound_ = roundIndex_ + 1;
+}
+
+std::optional<PartPlan> CComputerPlanner::takePurchase() {
+  std::optional<PartPlan> plan = purchase_;
+  purchase_.reset();
+  return plan;
+}
+
+void CComputerPlanner::think(const CGameManager& game, int budget) {
+  if (game.gameOver) return;
+  int work = 0;
+  if (!inRound_) {
+    startRound(game);
+    work += kCaptureWork;
+    if (!inRound_) return;
+  }
+  while (work < budget && current_ < candidates_.size()) {
+    Candidate& c = candidates_[current_];
+    if (!loaded_) {
+      loadCandidate(c);
+      loaded_ = true;
+      work += kLoadWork;
+    }
+    while (work < budget && model_.steps() < kHorizonSteps) work += model_.step();
+    if (model_.steps() < kHorizonSteps) return;
+    c.score = score();
+    c.done = true;
+    loaded_ = false;
+    ++current_;
+    // Parts are tried with the steered part where it is going to be, so the
+    // place is settled as soon as the last place has been tried.
+    const bool lastPose = current_ == candidates_.size() || candidates_[current_].kind != Kind::kPose;
+    if (c.kind == Kind::kPose && lastPose) {
+      const Candidate* best = nullptr;
+      const Candidate* kept = nullptr;
+      for (const Candidate& p : candidates_) {
+        if (p.kind != Kind::kPose) continue;
+        if (!best || p.score > best->score) best = &p;
+        if (pose_ && p.pose.grid.x == pose_->grid.x && p.pose.grid.y == pose_->grid.y &&
+            p.pose.heading == pose_->heading) {
+          kept = &p;
+        }
+      }
+      const Candidate* chosen = kept && best->score - kept->score < kPoseMargin ? kept : best;
+      pose_ = chosen->pose;
+      baseScore_ = static_cast<float>(chosen->score);
+    }
+  }
+  if (current_ >= candidates_.size()) finishRound();
+}
+
+void CComputerPlanner::startRound(const CGameManager& game) {
+  const CPlayerController& mine = player_ == 1 ? game.controller1 : game.controller2;
+  const CShop& shop = player_ == 1 ? game.shop1 : game.shop2;
+  if (!mine.part) return;
+  value_ = player_ == 1 ? game.player1Value : game.player2Value;
+  paddleId_ = mine.part->id;
+  paddleNow_ = PaddlePose{Vec2{mine.part->gridX, mine.part->gridY}, mine.part->rotation};
+  paddle_ = copyMask(mine.part->mask.get());
+  templates_.clear();
+  for (const CGamePart* t : shop.templates) {
+    TemplateInfo info;
+    info.mask = copyMask(t->mask.get());
+    info.cost = t->cost;
+    info.lifetime = t->lifetime;
+    info.bomb = t->bomb != 0;
+    templates_.push_back(std::move(info));
+  }
+  const uint32_t now = platform::ticks();
+  parts_.clear();
+  for (const CGamePart* p : g_partList) {
+    const bool own = std::find(myParts_.begin(), myParts_.end(), p->id) != myParts_.end();
+    if (p->inShop || p->steered || p->dying || p->finished) continue;
+    PartInfo info;
+    info.id = p->id;
+    info.owner = own ? player_ : 3 - player_;
+    info.screen = p->screenCentre();
+    const float age = p->placedTime == 0 ? 0.0f : static_cast<float>(now - p->placedTime);
+    info.stepsLeft = std::max(0.0f, p->lifetime - age) / static_cast<float>(kStepMs);
+    parts_.push_back(info);
+  }
+  board_.captureRows(g_cellGrid, 0, flow::kHeight);
+  seed_ ^= seed_ << 13;
+  seed_ ^= seed_ >> 17;
+  seed_ ^= seed_ << 5;
+  roundSeed_ = seed_;
+
+  candidates_.clear();
+  addPoseCandidates(game);
+  if (!game.gameOver) addPartCandidates(game);
+  current_ = 0;
+  loaded_ = false;
+  inRound_ = true;
+  ++roundIndex_;
+}
+
+void CComputerPlanner::addPoseCandidates(const CGameManager&) {
+  const float otherLip = player_ == 1 ? kRightLipX : kLeftLipX;
+  const float towardsMine = player_ == 1 ? -1.0f : 1.0f;
+  auto add = [this](Vec2 grid, float heading) {
+    Candidate c;
+    c.kind = Kind::kPose;
+    c.pose = PaddlePose{grid, heading};
+    candidates_.push_back(c);
+  };
+  // Where it is going; with nothing to tell the places apart (before the
+  // bowl spills) the first place tried wins, so it sets out for the lid.
+  if (pose_) add(pose_->grid, pose_->heading);
+  // A lid on the other collector's lip, the blade lying flat.
+  add(Vec2{otherLip, 123}, kQuarterTurn);
+  add(Vec2{otherLip, 123}, -kQuarterTurn);
+  add(Vec2{otherLip, 126}, kQuarterTurn);
+  // Slanted under the stream, so what falls on it rolls towards this side.
+  add(Vec2{kStreamX + towardsMine * 11, 45}, -towardsMine * kEighthTurn);
+  add(Vec2{kStreamX + towardsMine * 11, 45}, towardsMine * 3 * kEighthTurn);
+  // Home, out of the way.
+  add(screenToGrid(startPoint(player_)), player_ == 1 ? 0.0f : 2 * kQuarterTurn);
+}
+
+void CComputerPlanner::addPartCandidates(const CGameManager&) {
+  const float otherLip = player_ == 1 ? kRightLipX : kLeftLipX;
+  const float myLip = player_ == 1 ? kLeftLipX : kRightLipX;
+  const float towardsMine = player_ == 1 ? -1.0f : 1.0f;
+  auto add = [this](int index, Vec2 grid, int clicks) {
+    Candidate c;
+    c.kind = Kind::kPart;
+    c.part = PartPlan{index, grid, clicks, templates_[static_cast<size_t>(index)].cost};
+    c.benefitSteps = templates_[static_cast<size_t>(index)].lifetime / static_cast<float>(kStepMs);
+    if (otherBombs_) c.benefitSteps = std::min(c.benefitSteps, kAnsweredSteps);
+    candidates_.push_back(c);
+  };
+  int bombIndex = -1;
+  float reserve = 0;
+  for (const TemplateInfo& t : templates_) {
+    if (t.bomb) reserve = std::max(reserve, t.cost);
+  }
+  for (size_t i = 0; i < templates_.size(); ++i) {
+    const TemplateInfo& t = templates_[i];
+    const int index = static_cast<int>(i);
+    if (t.bomb) {
+      bombIndex = index;
+      continue;
+    }
+    // Some value is kept back for a bomb, the answer to the other player's
+    // parts.
+    if (t.cost + reserve > value_ || !t.mask) continue;
+    // Lids on the other lip; a tall part lies flat.
+    const int flat = t.mask->height > t.mask->width ? 10 : 0;
+    add(index, Vec2{otherLip, 125}, flat);
+    if (flat == 0 && t.mask->height <= 12) add(index, Vec2{otherLip, 122}, 0);
+    // A long part slanted under the stream.
+    if (t.mask->width >= 40 && t.mask->height <= 12) add(index, Vec2{kStreamX + towardsMine * 16, 42}, static_cast<int>(towardsMine) * 5);
+  }
+  if (bombIndex < 0 || templates_[static_cast<size_t>(bombIndex)].cost > value_) return;
+  // Bombs on the other player's parts, those nearest this player's lip first.
+  std::vector<PartInfo> targets;
+  for (const PartInfo& p : parts_) {
+    if (p.owner != player_) targets.push_back(p);
+  }
+  const Vec2 lip = gridToScreen(Vec2{myLip, 130});
+  std::sort(targets.begin(), targets.end(), [&](const PartInfo& a, const PartInfo& b) {
+    return sqr(a.screen.x - lip.x) + sqr(a.screen.y - lip.y) < sqr(b.screen.x - lip.x) + sqr(b.screen.y - lip.y);
+  });
+  if (targets.size() > 3) targets.resize(3);
+  for (const PartInfo& target : targets) {
+    Candidate c;
+    c.kind = Kind::kBomb;
+    c.part = PartPlan{bombIndex, screenToGrid(target.screen), 0, templates_[static_cast<size_t>(bombIndex)].cost};
+    for (const PartInfo& p : parts_) {
+      if (sqr(p.screen.x - target.screen.x) + sqr(p.screen.y - target.screen.y) > sqr(kBlastRadius)) continue;
+      c.removes.push_back(p.id);
+      if (p.owner != player_) c.benefitSteps = std::max(c.benefitSteps, p.stepsLeft);
+    }
+    candidates_.push_back(c);
+  }
+}
+
+void CComputerPlanner::stampTurned(const CAlphaMask& mask, double degrees, Vec2 grid) {
+  if (std::fabs(degrees) <= 0.001) return;  // the game keeps no mask at all then
+  std::unique_ptr<CAlphaMask> turned = rotateMask(&mask, degrees);
+  if (turned) model_.stamp(*turned, grid.x, grid.y);
+}
+
+void CComputerPlanner::loadCandidate(Candidate& c) {
+  std::vector<int> without{paddleId_};
+  if (c.kind == Kind::kBomb) without.insert(without.end(), c.removes.begin(), c.removes.end());
+  model_.load(board_, without, roundSeed_);
+  const PaddlePose paddle = c.kind == Kind::kPose ? c.pose : (pose_ ? *pose_ : paddleNow_);
+  if (paddle_) stampTurned(*paddle_, 360.0 - paddle.heading * kRadiansToDegrees, paddle.grid);
+  if (c.kind != Kind::kPart) return;
+  const TemplateInfo& t = templates_[static_cast<size_t>(c.part.templateIndex)];
+  if (!t.mask) return;
+  if (c.part.clicks == 0) {
+    model_.stamp(*t.mask, c.part.grid.x, c.part.grid.y);
+  } else {
+    stampTurned(*t.mask, 360.0 - clickRotation(c.part.clicks) * kRadiansToDegrees, c.part.grid);
+  }
+}
+
+int CComputerPlanner::score() const {
+  const int other = 3 - player_;
+  return model_.collected(player_) + model_.committed(player_) - model_.collected(other) - model_.committed(other);
+}
+
+void CComputerPlanner::finishRound() {
+  inRound_ = false;
+  ++rounds_;
+  purchase_.reset();
+  // A purchase made while this round ran changed the board it looked at.
+  if (roundIndex_ < freshFromRound_) return;
+  float bestNet = 0;
+  for (const Candidate& c : candidates_) {
+    if (c.kind == Kind::kPose || !c.done) continue;
+    const float perStep = (static_cast<float>(c.score) - baseScore_) / static_cast<float>(kHorizonSteps);
+    const float net = perStep * kSwing * c.benefitSteps - c.part.cost;
+    if (net > bestNet && c.part.cost <= value_) {
+      bestNet = net;
+      purchase_ = c.part;
+    }
+  }
+}

@@ -1,0 +1,45 @@
+// Applying one player's input to the controllers and the drag state, with
+// the rules of whose turn the mouse belongs to.
+#include "game/player_input.h"
+
+#include "game/game_manager.h"
+#include "game/player_controller.h"
+
+namespace {
+constexpr float kWheelTurn = 0.15f;
+}
+
+void applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& drag) {
+  switch (in.action) {
+    case PlayerAction::kKeyDown:
+    case PlayerAction::kKeyUp: {
+      if (in.player != 1 && in.player != 2) return;
+      CPlayerController& controller = in.player == 1 ? game.controller1 : game.controller2;
+      if (in.action == PlayerAction::kKeyDown) {
+        controller.keyPress(in.code);
+      } else {
+        controller.keyRelease(in.code);
+      }
+      return;
+    }
+    case PlayerAction::kMouseMotion:
+      if (in.player != game.currentPlayer) return;
+      drag.mouseMotion(in.x, in.y);
+      return;
+    case PlayerAction::kButtonDown:
+      if (in.player != game.currentPlayer) return;
+      if (in.code == kLeftButton) {
+        const bool wasHeld = drag.held;
+        drag.press();
+        if (!wasHeld && drag.held) drag.holder = in.player;
+      } else if (in.code == kWheelUp) {
+        drag.turn(-kWheelTurn);
+      } else if (in.code == kWheelDown) {
+        drag.turn(kWheelTurn);
+      }
+      return;
+    case PlayerAction::kButtonUp:
+      if (in.code == kLeftButton && drag.held && drag.holder == in.player) drag.release();
+      return;
+  }
+}
