@@ -25,7 +25,7 @@ constexpr int kCaptureWork = flow::kWidth * flow::kHeight / 6;
 
 // The tops of the lips each collector's basin lies behind (grid columns).
 constexpr float kLeftLipX = 64.5f;
-constexpr float kRightLipX = 190.5f;
+constexpr float kRightLipX = 191.5f;
 // Where the stream leaves the throat.
 constexpr float kStreamX = 127.5f;
 
@@ -78,14 +78,19 @@ void CComputerPlanner::reset() {
   paddleId_ = 0;
   roundIndex_ = 0;
   freshFromRound_ = 0;
-  otherBombs_ = false;
+  otherPlays_ = false;
 }
 
-void CComputerPlanner::watch() {
-  if (otherBombs_) return;
+void CComputerPlanner::watch(const CGameManager& game) {
+  if (otherPlays_) return;
+  const CPlayerController& other = player_ == 1 ? game.controller2 : game.controller1;
+  if (other.speed != 0 || other.turnRate != 0) {
+    otherPlays_ = true;
+    return;
+  }
   for (const CGamePart* p : g_partList) {
-    if (p->dying && p->bomb != 0 && std::find(myParts_.begin(), myParts_.end(), p->id) == myParts_.end()) {
-      otherBombs_ = true;
+    if (!p->inShop && !p->steered && std::find(myParts_.begin(), myParts_.end(), p->id) == myParts_.end()) {
+      otherPlays_ = true;
       return;
     }
   }
@@ -191,10 +196,25 @@ void CComputerPlanner::startRound(const CGameManager& game) {
   ++roundIndex_;
 }
 
+// Places are given as player 2 sees the board and mirrored for player 1.
+// The board mirrors cell c onto 255 - c; a part is stamped from the column
+// its centre truncates to, half a cell left of its centre on average, so the
+// mirror of a centre x is 257 - x rather than 256 - x.
+Vec2 CComputerPlanner::side(Vec2 grid) const {
+  return player_ == 2 ? grid : Vec2{257.0f - grid.x, grid.y};
+}
+
+float CComputerPlanner::side(float heading) const {
+  if (player_ == 2) return heading;
+  const float mirrored = 2 * kQuarterTurn - heading;
+  return mirrored > 2 * kQuarterTurn ? mirrored - 4 * kQuarterTurn : mirrored;
+}
+
 void CComputerPlanner::addPoseCandidates(const CGameManager&) {
-  const float otherLip = player_ == 1 ? kRightLipX : kLeftLipX;
-  const float towardsMine = player_ == 1 ? -1.0f : 1.0f;
   auto add = [this](Vec2 grid, float heading) {
+    for (const Candidate& other : candidates_) {
+      if (other.pose.grid.x == grid.x && other.pose.grid.y == grid.y && other.pose.heading == heading) return;
+    }
     Candidate c;
     c.kind = Kind::kPose;
     c.pose = PaddlePose{grid, heading};
@@ -204,26 +224,26 @@ void CComputerPlanner::addPoseCandidates(const CGameManager&) {
   // bowl spills) the first place tried wins, so it sets out for the lid.
   if (pose_) add(pose_->grid, pose_->heading);
   // A lid on the other collector's lip, the blade lying flat.
-  add(Vec2{otherLip, 123}, kQuarterTurn);
-  add(Vec2{otherLip, 123}, -kQuarterTurn);
-  add(Vec2{otherLip, 126}, kQuarterTurn);
+  add(side(Vec2{kLeftLipX, 123}), side(kQuarterTurn));
+  add(side(Vec2{kLeftLipX, 123}), side(-kQuarterTurn));
+  add(side(Vec2{kLeftLipX, 126}), side(kQuarterTurn));
   // Slanted under the stream, so what falls on it rolls towards this side.
-  add(Vec2{kStreamX + towardsMine * 11, 45}, -towardsMine * kEighthTurn);
-  add(Vec2{kStreamX + towardsMine * 11, 45}, towardsMine * 3 * kEighthTurn);
+  add(side(Vec2{kStreamX + 11, 45}), side(-kEighthTurn));
+  add(side(Vec2{kStreamX + 11, 45}), side(3 * kEighthTurn));
   // Home, out of the way.
-  add(screenToGrid(startPoint(player_)), player_ == 1 ? 0.0f : 2 * kQuarterTurn);
+  add(screenToGrid(startPoint(player_)), side(2 * kQuarterTurn));
 }
 
 void CComputerPlanner::addPartCandidates(const CGameManager&) {
-  const float otherLip = player_ == 1 ? kRightLipX : kLeftLipX;
   const float myLip = player_ == 1 ? kLeftLipX : kRightLipX;
-  const float towardsMine = player_ == 1 ? -1.0f : 1.0f;
+  // The players' parts are mirror images of each other, turned the other way.
+  const int mirrored = player_ == 2 ? 1 : -1;
   auto add = [this](int index, Vec2 grid, int clicks) {
     Candidate c;
     c.kind = Kind::kPart;
     c.part = PartPlan{index, grid, clicks, templates_[static_cast<size_t>(index)].cost};
     c.benefitSteps = templates_[static_cast<size_t>(index)].lifetime / static_cast<float>(kStepMs);
-    if (otherBombs_) c.benefitSteps = std::min(c.benefitSteps, kAnsweredSteps);
+    if (otherPlays_) c.benefitSteps = std::min(c.benefitSteps, kAnsweredSteps);
     candidates_.push_back(c);
   };
   int bombIndex = -1;
@@ -243,10 +263,10 @@ void CComputerPlanner::addPartCandidates(const CGameManager&) {
     if (t.cost + reserve > value_ || !t.mask) continue;
     // Lids on the other lip; a tall part lies flat.
     const int flat = t.mask->height > t.mask->width ? 10 : 0;
-    add(index, Vec2{otherLip, 125}, flat);
-    if (flat == 0 && t.mask->height <= 12) add(index, Vec2{otherLip, 122}, 0);
+    add(index, side(Vec2{kLeftLipX, 125}), flat);
+    if (flat == 0 && t.mask->height <= 12) add(index, side(Vec2{kLeftLipX, 122}), 0);
     // A long part slanted under the stream.
-    if (t.mask->width >= 40 && t.mask->height <= 12) add(index, Vec2{kStreamX + towardsMine * 16, 42}, static_cast<int>(towardsMine) * 5);
+    if (t.mask->width >= 40 && t.mask->height <= 12) add(index, side(Vec2{kStreamX + 16, 42}), mirrored * 5);
   }
   if (bombIndex < 0 || templates_[static_cast<size_t>(bombIndex)].cost > value_) return;
   // Bombs on the other player's parts, those nearest this player's lip first.

@@ -40,9 +40,9 @@ class CComputerPlanner {
 
   // Forgets every round, result and plan.
   void reset();
-  // Every step: notices what the other player does that a round could miss
-  // (a bomb's blast lasts half a second).
-  void watch();
+  // Every step: notices whether the other player plays at all (steers or
+  // buys), which a round could miss.
+  void watch(const CGameManager& game);
   // Goes on with the current round for about `budget` units of work (a unit
   // is a slot of the model visited); a finished round updates the pose and
   // the purchase.
@@ -77,6 +77,8 @@ class CComputerPlanner {
   };
 
   void startRound(const CGameManager& game);
+  Vec2 side(Vec2 grid) const;
+  float side(float heading) const;
   void addPoseCandidates(const CGameManager& game);
   void addPartCandidates(const CGameManager& game);
   void loadCandidate(Candidate& c);
@@ -117,7 +119,7 @@ class CComputerPlanner {
   std::vector<int> myParts_;
   int roundIndex_ = 0;       // of the round in progress
   int freshFromRound_ = 0;   // rounds before this one did not see the last purchase
-  // Whether the other player has bombed before: then a part laid now is
-  // likely to be blown up soon after.
-  bool otherBombs_ = false;
+  // Whether the other player plays: one who does will answer a part laid
+  // now with a bomb soon after; one who never touches anything will not.
+  bool otherPlays_ = false;
 };

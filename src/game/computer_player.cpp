@@ -17,12 +17,13 @@ namespace {
 // Look-ahead work per step, in slots of the model visited: about half a
 // millisecond.
 constexpr int kThinkBudget = 40000;
-// A person does not change a key more often than this (steps, 16 ms each).
-constexpr uint32_t kKeyGap = 3;
+// A person does not change a key more often than this (steps of 16 ms: about
+// twelve times a second).
+constexpr uint32_t kKeyGap = 5;
 // Pixels the pointer moves in a step at most (about 750 a second), and the
 // steps between two wheel clicks.
 constexpr float kMouseStep = 12.0f;
-constexpr uint32_t kWheelGap = 2;
+constexpr uint32_t kWheelGap = 4;
 constexpr float kWheelStep = 0.15f;
 constexpr int kStepMs = 16;
 // Steps kept in hand beyond the estimate, so a purchase is never cut short by
@@ -32,7 +33,7 @@ constexpr float kSpareSteps = 40;
 // Driving: close enough in pixels and radians, and how the controller's
 // numbers behave (speed and turn are scaled by 0.16 per step; coasting takes
 // 0.675 off the speed and damping keeps 0.7 of the turn rate each step).
-constexpr float kArrive = 3.0f;
+constexpr float kArrive = 1.5f;
 constexpr float kAim = 0.04f;
 constexpr float kFacing = 0.6f;
 constexpr float kTimeFactor = 0.16f;
@@ -73,10 +74,11 @@ void CComputerPlayer::reset() {
 
 void CComputerPlayer::step(const CGameManager& game, const CDragState& drag, std::vector<PlayerInput>& out) {
   ++steps_;
-  planner_.watch();
   planner_.think(game, kThinkBudget);
   steer(game, out);
   useMouse(game, drag, out);
+  // After the hand has claimed what it just bought.
+  planner_.watch(game);
 }
 
 void CComputerPlayer::letGo(const CGameManager& game, const CDragState& drag, std::vector<PlayerInput>& out) {
