@@ -21,7 +21,6 @@ constexpr int kHorizonSteps = 200;
 constexpr int kStepMs = 16;
 // Loading a candidate copies the board: counted as this many slot visits.
 constexpr int kLoadWork = flow::kWidth * flow::kHeight / 8;
-constexpr int kCaptureWork = flow::kWidth * flow::kHeight / 6;
 
 // The tops of the lips each collector's basin lies behind (grid columns).
 constexpr float kLeftLipX = 64.5f;
@@ -112,9 +111,9 @@ void CComputerPlanner::think(const CGameManager& game, int budget) {
   if (game.gameOver) return;
   int work = 0;
   if (!inRound_) {
+    // Reading the whole board is a step's work of its own.
     startRound(game);
-    work += kCaptureWork;
-    if (!inRound_) return;
+    return;
   }
   while (work < budget && current_ < candidates_.size()) {
     Candidate& c = candidates_[current_];

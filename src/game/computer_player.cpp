@@ -14,9 +14,8 @@
 
 namespace {
 
-// Look-ahead work per step, in slots of the model visited: about half a
-// millisecond.
-constexpr int kThinkBudget = 40000;
+// Look-ahead work per step, in slots of the model visited: about 0.4 ms.
+constexpr int kThinkBudget = 32000;
 // A person does not change a key more often than this (steps of 16 ms: about
 // twelve times a second).
 constexpr uint32_t kKeyGap = 5;
