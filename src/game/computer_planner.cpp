@@ -95,8 +95,13 @@ void CComputerPlanner::watch(const CGameManager& game) {
   }
 }
 
-void CComputerPlanner::notePlaced(int partId) {
+void CComputerPlanner::noteBought(int partId) {
   myParts_.push_back(partId);
+  purchase_.reset();
+  freshFromRound_ = roundIndex_ + 1;
+}
+
+void CComputerPlanner::noteDropped() {
   purchase_.reset();
   freshFromRound_ = roundIndex_ + 1;
 }

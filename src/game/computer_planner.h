@@ -52,9 +52,11 @@ class CComputerPlanner {
   // The purchase the last round found worth its price; taking it clears it.
   std::optional<PartPlan> takePurchase();
   int roundsDone() const { return rounds_; }
-  // A part this player bought: later rounds know it for its own, and the
-  // rounds that did not see it lying there propose no purchase.
-  void notePlaced(int partId);
+  // A part this player bought, so later rounds know it for its own.
+  void noteBought(int partId);
+  // The hand laid a part down: rounds that began before it did not see it
+  // lying there (or a bomb's work done) and propose no purchase.
+  void noteDropped();
 
  private:
   enum class Kind { kPose, kPart, kBomb };

@@ -180,6 +180,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
   const bool pressed = drag.held && drag.holder == player_;
   if (!myTurn) {
     // The turn change dropped whatever was in hand; free the mouse.
+    if (hand_ == Hand::kCarrying) planner_.noteDropped();
     if (pressed) button(PlayerAction::kButtonUp, kLeftButton, out);
     hand_ = Hand::kIdle;
     plan_.reset();
@@ -230,7 +231,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
       const CGamePart* part = drag.part;
       if (drag.held && drag.holder == player_ && part && part->ownerPlayer == player_ && !part->inShop) {
         heldPart_ = part->id;
-        planner_.notePlaced(heldPart_);
+        planner_.noteBought(heldPart_);
         hand_ = Hand::kCarrying;
         return;
       }
@@ -260,6 +261,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
       const bool there = moveMouse(Vec2{spot.x - drag.grabOffset.x, spot.y - drag.grabOffset.y}, out);
       if (there && turned) {
         button(PlayerAction::kButtonUp, kLeftButton, out);
+        planner_.noteDropped();
         hand_ = Hand::kIdle;
         plan_.reset();
       }
