@@ -1,6 +1,8 @@
 // The computer player's judgement: rounds of look-ahead on a byte copy of the
 // board that try where to park its steered part and which part to lay or
 // bomb to drop, scored by what would reach its collector against the other.
+// Player 1 looks at the board in a mirror, so it sees it as player 2 does:
+// the same situation on either side leads to the same choice.
 #pragma once
 
 #include <cstdint>
@@ -62,8 +64,13 @@ class CComputerPlanner {
   enum class Kind { kPose, kPart, kBomb };
   struct Candidate {
     Kind kind = Kind::kPose;
-    PaddlePose pose;  // kPose
-    PartPlan part;    // kPart, kBomb
+    PaddlePose pose;  // kPose, on the board
+    PartPlan part;    // kPart, kBomb, on the board
+    // The steered part (kPose) or the bought part (kPart) as the game will
+    // stamp it, turned, and where, both as this player sees the board;
+    // null when it stamps nothing.
+    std::shared_ptr<const CAlphaMask> shape;
+    Vec2 at;
     std::vector<int> removes;  // kBomb: ids of the parts it would destroy
     float benefitSteps = 0;    // how long a part's effect would last
     int score = 0;
@@ -78,15 +85,16 @@ class CComputerPlanner {
     float stepsLeft = 0;
   };
 
+  uint32_t nextRandom();
   void startRound(const CGameManager& game);
-  Vec2 side(Vec2 grid) const;
   float side(float heading) const;
+  std::shared_ptr<const CAlphaMask> seen(std::shared_ptr<const CAlphaMask> shape) const;
+  void place(Candidate& c, float referenceX, float y, Vec2& onBoard) const;
   void addPoseCandidates(const CGameManager& game);
   void addPartCandidates(const CGameManager& game);
   void loadCandidate(Candidate& c);
   int score() const;
   void finishRound();
-  void stampTurned(const CAlphaMask& mask, double degrees, Vec2 grid);
 
   int player_;
   uint32_t seed_;
@@ -99,10 +107,11 @@ class CComputerPlanner {
   bool inRound_ = false;
   int rounds_ = 0;
   int paddleId_ = 0;
-  PaddlePose paddleNow_;
   std::vector<PartInfo> parts_;
   float baseScore_ = 0;
   std::optional<PaddlePose> pose_;
+  std::shared_ptr<const CAlphaMask> poseShape_;
+  Vec2 poseAt_;
   std::optional<PartPlan> purchase_;
   float value_ = 0;
 

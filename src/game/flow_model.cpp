@@ -61,12 +61,13 @@ int collectorAt(int x, int y) {
 
 CBoardSnapshot::CBoardSnapshot() : cells(kSlots, kEmpty), owners(kSlots, 0) {}
 
-void CBoardSnapshot::captureRows(const CCellGrid& grid, int firstRow, int endRow) {
+void CBoardSnapshot::captureRows(const CCellGrid& grid, int firstRow, int endRow, bool mirrored) {
   if (grid.width != kWidth || grid.height != kHeight) return;
   if (firstRow < 0) firstRow = 0;
   if (endRow > kHeight) endRow = kHeight;
   for (int i = firstRow * kWidth; i < endRow * kWidth; ++i) {
-    const ISingleCell* c = grid.slots[static_cast<size_t>(i)];
+    const int from = mirrored ? i - i % kWidth + (kWidth - 1 - i % kWidth) : i;
+    const ISingleCell* c = grid.slots[static_cast<size_t>(from)];
     if (!c) {
       cells[i] = kEmpty;
       owners[i] = 0;
