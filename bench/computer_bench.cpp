@@ -38,13 +38,13 @@ double threadCpuUs() {
 
 // A private data folder whose pictures and parts link to the shipped ones;
 // the settings are the shipped ones unless a target is given.
-bool enterMatchFolder(int target) {
+bool enterMatchFolder(int target, std::string& root) {
   if (!enterDataFolder()) return false;
   char buf[PATH_MAX];
   const std::string repo = getcwd(buf, sizeof(buf)) ? buf : ".";
   char tmpl[] = "/tmp/vesicor-aibench-XXXXXX";
   if (!mkdtemp(tmpl)) return false;
-  const std::string root = tmpl;
+  root = tmpl;
   mkdir((root + "/data").c_str(), 0755);
   if (symlink((repo + "/data/gfx").c_str(), (root + "/data/gfx").c_str()) != 0) return false;
   if (symlink((repo + "/data/parts").c_str(), (root + "/data/parts").c_str()) != 0) return false;
@@ -63,13 +63,26 @@ bool enterMatchFolder(int target) {
   return chdir(root.c_str()) == 0;
 }
 
+void removeMatchFolder(const std::string& root) {
+  if (root.empty() || chdir("/") != 0) return;
+  for (const char* name : {"gfx", "parts", "settings.xml", "settings.xml.bak", "app_settings.xml"}) {
+    unlink((root + "/data/" + name).c_str());
+  }
+  rmdir((root + "/data").c_str());
+  rmdir(root.c_str());
+}
+
 // Plays one match in this process and returns each computer's CPU in every
 // frame, in microseconds.
 std::vector<double> playMatch(bool bothSides, int target) {
   std::vector<double> perFrame;
   std::fflush(stdout);
   std::freopen("/dev/null", "w", stdout);
-  if (!enterMatchFolder(target)) return perFrame;
+  std::string root;
+  if (!enterMatchFolder(target, root)) {
+    removeMatchFolder(root);
+    return perFrame;
+  }
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   uint32_t now = 1000;
   platform::setTickSource([&now] { return now; });
@@ -77,7 +90,10 @@ std::vector<double> playMatch(bool bothSides, int target) {
   CApplication app;
   app.setSeed(11);
   app.setEventSource([](SDL_Event&) { return false; });
-  if (!app.startup()) return perFrame;
+  if (!app.startup()) {
+    removeMatchFolder(root);
+    return perFrame;
+  }
   // The computers are driven here rather than by the application, so their
   // work alone is on the clock; what they do is the same.
   std::vector<std::unique_ptr<CComputerPlayer>> computers;
@@ -96,6 +112,7 @@ std::vector<double> playMatch(bool bothSides, int target) {
       for (const PlayerInput& in : inputs) applyPlayerInput(in, *app.game(), app.drag());
     }
   }
+  removeMatchFolder(root);
   return perFrame;
 }
 

@@ -287,8 +287,7 @@ void CComputerPlanner::addPoseCandidates(const CGameManager&) {
     }
     candidates_.push_back(c);
   };
-  // Where it is going; with nothing to tell the places apart (before the
-  // bowl spills) the first place tried wins, so it sets out for the lid.
+  // Where it is going, kept unless another place is clearly better.
   if (pose_) {
     Candidate c;
     c.kind = Kind::kPose;
