@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-dev
   libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libenet-dev libgl1-mesa-dev libgl1-mesa-dri mesa-utils-bin
   xvfb xauth x11-utils
-  libgtest-dev googletest libbenchmark-dev valgrind
+  libgtest-dev googletest libbenchmark-dev valgrind desktop-file-utils
 )
 
 missing=()

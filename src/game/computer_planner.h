@@ -1,6 +1,8 @@
 // The computer player's judgement: rounds of look-ahead on a byte copy of the
 // board that try where to park its steered part and which part to lay or
 // bomb to drop, scored by what would reach its collector against the other.
+// Player 1 looks at the board in a mirror, so it sees it as player 2 does:
+// the same situation on either side leads to the same choice.
 #pragma once
 
 #include <cstdint>
@@ -40,9 +42,9 @@ class CComputerPlanner {
 
   // Forgets every round, result and plan.
   void reset();
-  // Every step: notices what the other player does that a round could miss
-  // (a bomb's blast lasts half a second).
-  void watch();
+  // Every step: notices whether the other player plays at all (steers or
+  // buys), which a round could miss.
+  void watch(const CGameManager& game);
   // Goes on with the current round for about `budget` units of work (a unit
   // is a slot of the model visited); a finished round updates the pose and
   // the purchase.
@@ -52,16 +54,23 @@ class CComputerPlanner {
   // The purchase the last round found worth its price; taking it clears it.
   std::optional<PartPlan> takePurchase();
   int roundsDone() const { return rounds_; }
-  // A part this player bought: later rounds know it for its own, and the
-  // rounds that did not see it lying there propose no purchase.
-  void notePlaced(int partId);
+  // A part this player bought, so later rounds know it for its own.
+  void noteBought(int partId);
+  // The hand laid a part down: rounds that began before it did not see it
+  // lying there (or a bomb's work done) and propose no purchase.
+  void noteDropped();
 
  private:
   enum class Kind { kPose, kPart, kBomb };
   struct Candidate {
     Kind kind = Kind::kPose;
-    PaddlePose pose;  // kPose
-    PartPlan part;    // kPart, kBomb
+    PaddlePose pose;  // kPose, on the board
+    PartPlan part;    // kPart, kBomb, on the board
+    // The steered part (kPose) or the bought part (kPart) as the game will
+    // stamp it, turned, and where, both as this player sees the board;
+    // null when it stamps nothing.
+    std::shared_ptr<const CAlphaMask> shape;
+    Vec2 at;
     std::vector<int> removes;  // kBomb: ids of the parts it would destroy
     float benefitSteps = 0;    // how long a part's effect would last
     int score = 0;
@@ -76,13 +85,16 @@ class CComputerPlanner {
     float stepsLeft = 0;
   };
 
+  uint32_t nextRandom();
   void startRound(const CGameManager& game);
+  float side(float heading) const;
+  std::shared_ptr<const CAlphaMask> seen(std::shared_ptr<const CAlphaMask> shape) const;
+  void place(Candidate& c, float referenceX, float y, Vec2& onBoard) const;
   void addPoseCandidates(const CGameManager& game);
   void addPartCandidates(const CGameManager& game);
   void loadCandidate(Candidate& c);
   int score() const;
   void finishRound();
-  void stampTurned(const CAlphaMask& mask, double degrees, Vec2 grid);
 
   int player_;
   uint32_t seed_;
@@ -95,10 +107,11 @@ class CComputerPlanner {
   bool inRound_ = false;
   int rounds_ = 0;
   int paddleId_ = 0;
-  PaddlePose paddleNow_;
   std::vector<PartInfo> parts_;
   float baseScore_ = 0;
   std::optional<PaddlePose> pose_;
+  std::shared_ptr<const CAlphaMask> poseShape_;
+  Vec2 poseAt_;
   std::optional<PartPlan> purchase_;
   float value_ = 0;
 
@@ -117,7 +130,7 @@ class CComputerPlanner {
   std::vector<int> myParts_;
   int roundIndex_ = 0;       // of the round in progress
   int freshFromRound_ = 0;   // rounds before this one did not see the last purchase
-  // Whether the other player has bombed before: then a part laid now is
-  // likely to be blown up soon after.
-  bool otherBombs_ = false;
+  // Whether the other player plays: one who does will answer a part laid
+  // now with a bomb soon after; one who never touches anything will not.
+  bool otherPlays_ = false;
 };

@@ -14,15 +14,16 @@
 
 namespace {
 
-// Look-ahead work per step, in slots of the model visited: about half a
-// millisecond.
-constexpr int kThinkBudget = 40000;
-// A person does not change a key more often than this (steps, 16 ms each).
-constexpr uint32_t kKeyGap = 3;
+// Look-ahead work per step, in slots of the model visited: about 0.4 ms.
+constexpr int kThinkBudget = 32000;
+// A person presses a key again at most about twelve times a second, and a
+// quick tap holds it for two steps (steps are 16 ms).
+constexpr uint32_t kKeyGap = 5;
+constexpr uint32_t kTapSteps = 2;
 // Pixels the pointer moves in a step at most (about 750 a second), and the
 // steps between two wheel clicks.
 constexpr float kMouseStep = 12.0f;
-constexpr uint32_t kWheelGap = 2;
+constexpr uint32_t kWheelGap = 4;
 constexpr float kWheelStep = 0.15f;
 constexpr int kStepMs = 16;
 // Steps kept in hand beyond the estimate, so a purchase is never cut short by
@@ -32,7 +33,11 @@ constexpr float kSpareSteps = 40;
 // Driving: close enough in pixels and radians, and how the controller's
 // numbers behave (speed and turn are scaled by 0.16 per step; coasting takes
 // 0.675 off the speed and damping keeps 0.7 of the turn rate each step).
-constexpr float kArrive = 3.0f;
+// Driving forward gets within kNear; from there taps of the reverse key,
+// which stops at once when let go, creep the last pixels: a part a cell off
+// its place changes where the pool spills.
+constexpr float kNear = 3.0f;
+constexpr float kArrive = 0.6f;
 constexpr float kAim = 0.04f;
 constexpr float kFacing = 0.6f;
 constexpr float kTimeFactor = 0.16f;
@@ -73,10 +78,11 @@ void CComputerPlayer::reset() {
 
 void CComputerPlayer::step(const CGameManager& game, const CDragState& drag, std::vector<PlayerInput>& out) {
   ++steps_;
-  planner_.watch();
   planner_.think(game, kThinkBudget);
   steer(game, out);
   useMouse(game, drag, out);
+  // After the hand has claimed what it just bought.
+  planner_.watch(game);
 }
 
 void CComputerPlayer::letGo(const CGameManager& game, const CDragState& drag, std::vector<PlayerInput>& out) {
@@ -95,7 +101,10 @@ void CComputerPlayer::letGo(const CGameManager& game, const CDragState& drag, st
 }
 
 void CComputerPlayer::setKey(const int* keys, int dir, bool down, std::vector<PlayerInput>& out) {
-  if ((keys[dir] != 0) == down || steps_ - keyChanged_[dir] < kKeyGap + inputDelay_) return;
+  if ((keys[dir] != 0) == down) return;
+  // A press waits until the last change has reached the world through the
+  // input delay; a release ends a tap after a fixed time either way.
+  if (steps_ - keyChanged_[dir] < (down ? kKeyGap + inputDelay_ : kTapSteps)) return;
   keyChanged_[dir] = steps_;
   PlayerInput in;
   in.player = player_;
@@ -120,19 +129,24 @@ void CComputerPlayer::steer(const CGameManager& game, std::vector<PlayerInput>& 
     const float dist = distance(target, c.position);
     float goal = pose->heading;
     bool reverse = false;
-    if (dist > kArrive) {
+    if (dist > kNear) {
       goal = std::atan2(target.y - c.position.y, target.x - c.position.x);
       // Close and behind: back up rather than turn round.
       if (dist < kReverseWithin && std::fabs(wrapAngle(goal - heading)) > 2.2f) {
         goal = wrapAngle(goal + kPi);
         reverse = true;
       }
+    } else if (dist > kArrive) {
+      // Facing away from the place, to back into it.
+      goal = std::atan2(c.position.y - target.y, c.position.x - target.x);
+      reverse = true;
     }
     // Turning goes on by itself for a while after the key is let go.
     const float rest = wrapAngle(goal - heading) - c.turnRate * kTurnCoast;
     right = rest > kAim;
     left = rest < -kAim;
-    if (dist > kArrive && std::fabs(wrapAngle(goal - heading)) < kFacing) {
+    const float off = std::fabs(wrapAngle(goal - heading));
+    if (dist > kNear && off < kFacing) {
       if (reverse) {
         backward = true;
       } else {
@@ -140,6 +154,8 @@ void CComputerPlayer::steer(const CGameManager& game, std::vector<PlayerInput>& 
         const float wanted = std::sqrt(2 * kCoastStep * dist / kTimeFactor);
         forward = c.speed < wanted - 0.5f;
       }
+    } else if (dist > kArrive && reverse && off < kAim * 2 && c.speed == 0 && c.turnRate == 0) {
+      backward = true;  // a tap: let go as soon as it may be
     }
   }
   setKey(c.keys, kForward, forward, out);
@@ -179,6 +195,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
   const bool pressed = drag.held && drag.holder == player_;
   if (!myTurn) {
     // The turn change dropped whatever was in hand; free the mouse.
+    if (hand_ == Hand::kCarrying) planner_.noteDropped();
     if (pressed) button(PlayerAction::kButtonUp, kLeftButton, out);
     hand_ = Hand::kIdle;
     plan_.reset();
@@ -230,7 +247,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
       const CGamePart* part = drag.part;
       if (drag.held && drag.holder == player_ && part && part->ownerPlayer == player_ && !part->inShop) {
         heldPart_ = part->id;
-        planner_.notePlaced(heldPart_);
+        planner_.noteBought(heldPart_);
         hand_ = Hand::kCarrying;
         return;
       }
@@ -261,6 +278,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
       const bool there = moveMouse(Vec2{spot.x - drag.grabOffset.x, spot.y - drag.grabOffset.y}, out);
       if (there && turned) {
         button(PlayerAction::kButtonUp, kLeftButton, out);
+        planner_.noteDropped();
         hand_ = Hand::kIdle;
         plan_.reset();
       }

@@ -1,5 +1,5 @@
-// The computer player's look-ahead board: bytes for cells, a list of the
-// blood that can still move, and the game's flow rule run over that list.
+// The computer player's look-ahead board: a byte per cell, marks on the
+// slots worth visiting, and the game's flow rule swept over the marks.
 #include "game/flow_model.h"
 
 #include <algorithm>
@@ -29,8 +29,11 @@ constexpr int kRightBasinFirstColumn = kWidth - 1 - kLeftBasinLastColumn;
 constexpr int kBasinTopRow = 40;
 constexpr int kBasinBottomRow = 152;
 
-// The spout's drops, as they land: about two a step, on the funnel's walls
-// or through the throat on the pool. Moving blood does not stop a drop.
+// The spout's drops, as they land in the game: about two a step, mostly on
+// the funnel's walls over columns 104 to 139, some through the throat onto
+// the pool. Moving blood does not stop a drop. The columns are taken four
+// further left, which evens out the two collectors in the model as the
+// board's slanted throat does in the game.
 constexpr float kInflowPerStep = 2.0f;
 constexpr int kDropFirstColumn = 100;
 constexpr int kDropLastColumn = 135;
@@ -58,12 +61,13 @@ int collectorAt(int x, int y) {
 
 CBoardSnapshot::CBoardSnapshot() : cells(kSlots, kEmpty), owners(kSlots, 0) {}
 
-void CBoardSnapshot::captureRows(const CCellGrid& grid, int firstRow, int endRow) {
+void CBoardSnapshot::captureRows(const CCellGrid& grid, int firstRow, int endRow, bool mirrored) {
   if (grid.width != kWidth || grid.height != kHeight) return;
   if (firstRow < 0) firstRow = 0;
   if (endRow > kHeight) endRow = kHeight;
   for (int i = firstRow * kWidth; i < endRow * kWidth; ++i) {
-    const ISingleCell* c = grid.slots[static_cast<size_t>(i)];
+    const int from = mirrored ? i - i % kWidth + (kWidth - 1 - i % kWidth) : i;
+    const ISingleCell* c = grid.slots[static_cast<size_t>(from)];
     if (!c) {
       cells[i] = kEmpty;
       owners[i] = 0;

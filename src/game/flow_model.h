@@ -27,9 +27,9 @@ enum : uint8_t { kEmpty = 0, kGround = 1, kSettled = 2, kBlood = 3, kCreep = 12,
 // ground, which part stamped it, so a look-ahead can leave a part out.
 struct CBoardSnapshot {
   CBoardSnapshot();
-  // Reads rows [firstRow, endRow) of the grid; a whole capture may be spread
-  // over several calls.
-  void captureRows(const CCellGrid& grid, int firstRow, int endRow);
+  // Reads rows [firstRow, endRow) of the grid, left and right swapped when
+  // `mirrored` (column c of the grid lands in column 255 - c).
+  void captureRows(const CCellGrid& grid, int firstRow, int endRow, bool mirrored = false);
 
   std::vector<uint8_t> cells;   // kEmpty, kGround, kSettled or kBlood
   std::vector<int32_t> owners;  // the stamping part's id for ground, else 0

@@ -1,11 +1,13 @@
 // The computer player plays by the rules a person plays by: seeded matches
 // checked at every frame (it buys only in its own turn, pays the prices,
-// moves only its own parts, and steers only its own side), and the F2 key
-// that hands a side to the computer and back.
+// moves only its own parts, touches the other side's only with a bomb, and
+// steers only its own side), and the F2 key that hands a side to the
+// computer and back.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -59,7 +61,7 @@ class RuleWatch {
       Seen s{old == seen_.end() ? p->ownerPlayer : old->second.buyer, p->gridX, p->gridY, p->rotation};
       if (old == seen_.end()) {
         // A new part is in its buyer's hand, bought in the buyer's turn.
-        std::printf("BOUGHT %u by %d\n", ms, s.buyer);
+        std::printf("BOUGHT %d at %u\n", s.buyer, ms);
         if (s.buyer != game.currentPlayer) std::printf("VIOLATION %u: bought by %d in turn %d\n", ms, s.buyer, game.currentPlayer);
         if (s.buyer == 1 || s.buyer == 2) bought[s.buyer] += p->cost;
       } else if (s.x != old->second.x || s.y != old->second.y || s.rotation != old->second.rotation) {
@@ -109,32 +111,43 @@ class RuleWatch {
   bool reported_ = false;
 };
 
+// A replay script without its "require" lines, which only the replay test reads.
+std::string readScript(const std::string& path) {
+  std::ifstream in(path);
+  std::string line, text;
+  while (std::getline(in, line)) {
+    if (line.rfind("require", 0) != 0) text += line + "\n";
+  }
+  return text;
+}
+
 TEST(ComputerPlayer, PlaysOnlyItsOwnSideByTheRulesAtEveryFrame) {
-  struct Case {
+  // Against a player 1 who never touches anything it lays parts; against the
+  // person of the replay, who lays a wall over its lip, it bombs.
+  GameScript idle;
+  idle.seed = 31;
+  idle.settingsXml = kSmallTargets;
+  idle.durationMs = 100000;
+  idle.computers = {2};
+  GameScript person;
+  std::string expect, error;
+  ASSERT_TRUE(testing_support::parseScript(readScript("tests/replay/scripts/against_computer.replay"), person, expect,
+                                           error))
+      << error;
+  ASSERT_EQ(person.computers, std::vector<int>{2});
+  const struct {
     const char* name;
-    std::vector<int> computers;
-    unsigned seed;
-    uint32_t durationMs;
-  };
-  const Case cases[] = {
-      {"against an idle player 1", {2}, 31, 100000},
-      {"against itself", {1, 2}, 32, 100000},
-  };
-  for (const Case& c : cases) {
-    GameScript s;
-    s.seed = c.seed;
-    s.settingsXml = kSmallTargets;
-    s.durationMs = c.durationMs;
-    s.computers = c.computers;
-    s.stopWhenOver = true;
-    const bool idle = c.computers.size() == 1;
-    const auto r = runGame(s, RuleWatch(idle));
+    const GameScript& script;
+    bool player1Idle;
+  } cases[] = {{"against an idle player 1", idle, true}, {"against a person", person, false}};
+  for (const auto& c : cases) {
+    const auto r = runGame(c.script, RuleWatch(c.player1Idle));
     ASSERT_TRUE(r.started && !r.crashed) << c.name << "\n" << r.output;
     EXPECT_EQ(countLines(r.output, "VIOLATION"), 0) << c.name << "\n" << r.output;
     EXPECT_EQ(countLines(r.output, "STEERED"), 1) << c.name;
-    // It did buy: the checks above had purchases to look at.
-    EXPECT_GE(countLines(r.output, "BOUGHT"), 1) << c.name;
-    if (idle) {
+    // The computer bought: the checks above had its purchases to look at.
+    EXPECT_GE(countLines(r.output, "BOUGHT 2"), 1) << c.name;
+    if (c.player1Idle) {
       EXPECT_GT(r.value2, r.value1 + 500) << c.name;
     }
   }
