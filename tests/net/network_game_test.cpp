@@ -1,8 +1,7 @@
 // Two whole games, each in its own process, play one networked match over
-// localhost for three minutes of game time, a scripted person on one side and
-// the computer on the other: every second's world hash agrees, and the replay
-// one side writes plays the match again on one keyboard to the same final
-// world.
+// localhost, each side played by the computer, for three minutes of game
+// time: every second's world hash agrees, and the replay one side writes
+// plays the match again on one keyboard to the same final world.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -48,12 +47,7 @@ TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesAndTheMatchReplays) {
   host.netPort = joiner.netPort = port;
   host.netSteps = joiner.netSteps = 62 * 182;  // three minutes
   host.netReplayStem = std::string(folder) + "/host";
-  // Player 1 buys and lays a wall early in each of its first turns; the turns
-  // of the shipped settings come round every 2 x (5000 + 749) ms.
-  for (uint32_t turn = 0; turn < 6; ++turn) {
-    const auto more = hands(1000 + 11498 * turn, SDLK_w, SDLK_a);
-    host.events.insert(host.events.end(), more.begin(), more.end());
-  }
+  host.computers = {1};
   joiner.computers = {2};
 
   const auto sides = testing_support::runGamesTogether({host, joiner});
@@ -71,20 +65,16 @@ TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesAndTheMatchReplays) {
   GameScript replay;
   std::string expect, error;
   ASSERT_TRUE(testing_support::parseScript(text.str(), replay, expect, error)) << error << "\n" << text.str();
-  // Both sides steered; the person bought and laid parts in its turns.
+  // Both computers steered through the link. Against each other they seldom
+  // find a purchase worth its price within three minutes; purchases crossing
+  // the link are the drift test's.
   for (const char* player : {"# player 1", "# player 2"}) {
-    int keys = 0, presses = 0;
+    int keys = 0;
     std::istringstream lines(text.str());
     for (std::string line; std::getline(lines, line);) {
-      if (line.find(player) == std::string::npos) continue;
-      keys += line.find(" key down ") != std::string::npos;
-      presses += line.find(" button down 1 ") != std::string::npos;
+      if (line.find(player) != std::string::npos) keys += line.find(" key down ") != std::string::npos;
     }
-    const bool person = player[9] == '1';
-    EXPECT_GE(keys, person ? 18 : 20) << player;
-    if (person) {
-      EXPECT_GE(presses, 6) << player;
-    }
+    EXPECT_GT(keys, 20) << player;
   }
   const auto again = testing_support::runGame(replay);
   EXPECT_EQ(again.hash, sides[0].hash);
