@@ -132,27 +132,6 @@ TEST_F(SpriteDrawTest, QuadsMapPixelsToClipSpaceTurnAboutTheCentreAndRestoreThei
   EXPECT_EQ(device_->samplerState(0, platform::kSampMagFilter), platform::kFilterNone);
 }
 
-TEST_F(SpriteDrawTest, SpriteInterfaceGetsTheTransformRectangleAndColour) {
-  g_spriteDevice = true;
-  CSprite* s = createSprite("data/gfx/b.png", 100);  // 32 x 16
-  s->x = 10;
-  s->y = 20;
-  s->scaleX = 2;
-  s->rotation = 0.25f;
-  s->color[3] = 0.2f;
-  drawFirstPass();
-  ASSERT_EQ(device_->records().size(), 1u);
-  const DrawRecord& r = device_->records()[0];
-  EXPECT_EQ(r.spriteFlags, platform::kSpriteAlphaBlend);
-  EXPECT_EQ((std::vector<long>{r.source.left, r.source.top, r.source.right, r.source.bottom}),
-            (std::vector<long>{0, 0, 32, 16}));
-  EXPECT_EQ(r.argb, 0x33ffffffu);
-  const platform::Matrix m = platform::matrixTransformation2D(2, 1, 16, 8, 0.25f, 10, 20);
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(r.transform.m[i / 4][i % 4], m.m[i / 4][i % 4]) << i;
-  EXPECT_EQ(device_->stats().spriteDraws, 1u);
-  EXPECT_EQ(device_->stats().primitives, 0u);
-}
-
 // Faded copies right after their picture go to the sprite interface as one
 // stack (which the null device draws layer by layer); hidden copies are left
 // out, and a copy parted from its picture, or drawn as a quad, stays alone.

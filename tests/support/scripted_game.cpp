@@ -223,9 +223,13 @@ GameRunResult finishChild(const Child& c) {
     }
     r.crashed = !any || r.exitCode != 0;
   }
-  // The links inside are removed, never what they point to.
+  // The links in data/ are removed, never what they point to; anything else
+  // the game wrote (a networked match's replay) stays with its folder.
   std::error_code ignored;
-  if (!c.root.empty()) fs::remove_all(c.root, ignored);
+  if (!c.root.empty()) {
+    for (const char* made : {"/data", "/stdout.txt", "/result.txt"}) fs::remove_all(c.root + made, ignored);
+    fs::remove(c.root, ignored);
+  }
   return r;
 }
 
