@@ -1,7 +1,9 @@
 // Two whole games, each in its own process, play one networked match over
 // localhost, each side played by the computer, for three minutes of game
-// time: every second's world hash agrees, and the replay one side writes
-// plays the match again on one keyboard to the same final world.
+// time, the joining side leaving after one and coming back as a new process
+// that rebuilds the world from what the host sends it: every second's world
+// hash agrees, and the replay the host writes plays the match again on one
+// keyboard to the same final world.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -31,7 +33,7 @@ std::vector<TimedEvent> hands(uint32_t from, SDLKey forward, SDLKey turn) {
           at(from + 2000, keyEvent(true, forward)),   at(from + 4000, keyEvent(false, forward))};
 }
 
-TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesAndTheMatchReplays) {
+TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesThroughARejoinAndTheMatchReplays) {
   char folder[] = "/tmp/vesicor-net-XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
   const uint16_t port = testing_support::freeUdpPort();
@@ -49,8 +51,16 @@ TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesAndTheMatchReplays) {
   host.netReplayStem = std::string(folder) + "/host";
   host.computers = {1};
   joiner.computers = {2};
+  host.netWaitForRejoin = true;
+  GameScript returning = joiner;
+  joiner.netLeaveAtStep = 62 * 60 + 17;  // between two hashes
+  returning.startAfter = 1;
 
-  const auto sides = testing_support::runGamesTogether({host, joiner});
+  auto sides = testing_support::runGamesTogether({host, joiner, returning});
+  EXPECT_NE(sides[0].output.find("The other player left the match."), std::string::npos) << sides[0].output;
+  EXPECT_GE(sides[1].netHashes.size(), 60u);
+  EXPECT_TRUE(std::equal(sides[1].netHashes.begin(), sides[1].netHashes.end(), sides[0].netHashes.begin()));
+  sides.erase(sides.begin() + 1);
   for (const auto& side : sides) {
     ASSERT_TRUE(side.started && !side.crashed) << side.output;
     EXPECT_EQ(side.netHashes.size(), 182u) << side.output;

@@ -96,8 +96,19 @@ int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hoo
   };
   int frames = 0;
   int lingering = 0;
-  while (app.running() && !net.ended() && std::chrono::steady_clock::now() - realStart < std::chrono::seconds(150)) {
+  bool waited = false;
+  while (app.running() && (!net.ended() || (s.netWaitForRejoin && !waited)) &&
+         std::chrono::steady_clock::now() - realStart < std::chrono::seconds(150)) {
+    if (net.ended()) {
+      waited = true;
+      net.waitForOther(*app.game());
+      continue;
+    }
     const net::CLockstep* ls = net.match().lockstep();
+    if (s.netLeaveAtStep && ls && net.playing() && ls->nextStep() >= s.netLeaveAtStep) {
+      net.leave();
+      break;
+    }
     if (ls && net.playing() && ls->nextStep() >= s.netSteps) {
       // Done once both sides hold both hashes of the last period; a few
       // more packets carry the acknowledgement over.
@@ -299,10 +310,23 @@ GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
 }
 
 std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scripts, const std::vector<FrameHook>& hooks) {
-  std::vector<Child> children;
-  for (size_t i = 0; i < scripts.size(); ++i) children.push_back(startChild(scripts[i], i < hooks.size() ? hooks[i] : FrameHook()));
-  std::vector<GameRunResult> results;
-  for (const Child& c : children) results.push_back(finishChild(c));
+  std::vector<Child> children(scripts.size());
+  std::vector<GameRunResult> results(scripts.size());
+  std::vector<bool> finished(scripts.size());
+  auto hook = [&](size_t i) { return i < hooks.size() ? hooks[i] : FrameHook(); };
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    if (scripts[i].startAfter < 0) children[i] = startChild(scripts[i], hook(i));
+  }
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    const int before = scripts[i].startAfter;
+    if (before < 0) continue;
+    results[before] = finishChild(children[before]);
+    finished[before] = true;
+    children[i] = startChild(scripts[i], hook(i));
+  }
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    if (!finished[i]) results[i] = finishChild(children[i]);
+  }
   return results;
 }
 

@@ -50,6 +50,12 @@ struct GameScript {
   uint16_t netPort = 0;
   uint32_t netSteps = 0;
   std::string netReplayStem;
+  // Leaves the match once it has run this many steps; or waits for the
+  // other player to come back when they leave.
+  uint32_t netLeaveAtStep = 0;
+  bool netWaitForRejoin = false;
+  // runGamesTogether starts this side only once that script's process ended.
+  int startAfter = -1;
 };
 
 struct GameRunResult {
