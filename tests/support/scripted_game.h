@@ -50,10 +50,13 @@ struct GameScript {
   uint16_t netPort = 0;
   uint32_t netSteps = 0;
   std::string netReplayStem;
-  // Leaves the match once it has run this many steps; or waits for the
-  // other player to come back when they leave.
+  // Leaves after this many steps; or waits for the other player to come back.
   uint32_t netLeaveAtStep = 0;
   bool netWaitForRejoin = false;
+  // A lossy, slow link each way. Game time then runs on while the side waits
+  // for inputs (stalls), frame by frame in turn with the other such side.
+  int netLossPercent = 0;
+  uint32_t netDelayMs = 0;
   // runGamesTogether starts this side only once that script's process ended.
   int startAfter = -1;
 };
