@@ -157,7 +157,10 @@ void CNetGame::apply(CGameManager& game, CDragState& drag, const PlayerInput& in
                      const std::function<void()>& newMatch) {
   const uint32_t step = match_.lockstep()->nextStep();
   if (in.action == PlayerAction::kKeyDown && in.code == kNewMatchCode) {
-    if (game.gameOver) newMatch();
+    if (game.gameOver) {
+      record_.add(step, in);
+      newMatch();
+    }
     return;
   }
   // The record holds what reached the game, by the seam's own rules, so

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "app.h"
 #include "game/game_manager.h"
@@ -343,7 +344,6 @@ GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
 std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scripts, const std::vector<FrameHook>& hooks) {
   std::vector<Child> children(scripts.size());
   std::vector<GameRunResult> results(scripts.size());
-  std::vector<bool> finished(scripts.size());
   auto hook = [&](size_t i) { return i < hooks.size() ? hooks[i] : FrameHook(); };
   g_sides = scripts.size();
   const size_t bytes = g_sides * sizeof(std::atomic<uint32_t>);
@@ -354,17 +354,15 @@ std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scrip
     if (scripts[i].startAfter < 0) children[i] = startChild(scripts[i], hook(i), i);
   }
   for (size_t i = 0; i < scripts.size(); ++i) {
-    const int before = scripts[i].startAfter;
-    if (before < 0) continue;
-    results[before] = finishChild(children[before]);
-    finished[before] = true;
+    if (scripts[i].startAfter < 0) continue;
+    const int k = scripts[i].startAfter;
+    results[k] = finishChild(std::exchange(children[k], Child{0, {}}));  // pid 0: finished here
     children[i] = startChild(scripts[i], hook(i), i);
   }
   for (size_t i = 0; i < scripts.size(); ++i) {
-    if (!finished[i]) results[i] = finishChild(children[i]);
+    if (children[i].pid != 0) results[i] = finishChild(children[i]);
   }
-  if (g_clocks) munmap(shared, bytes);
-  g_clocks = nullptr;
+  if (g_clocks) munmap(std::exchange(g_clocks, nullptr), bytes);
   return results;
 }
 
@@ -461,7 +459,7 @@ bool parseScript(const std::string& text, GameScript& s, std::string& expectHex,
         static const std::pair<const char*, SDLKey> keys[] = {
             {"w", SDLK_w},      {"a", SDLK_a},       {"s", SDLK_s},       {"d", SDLK_d},
             {"up", SDLK_UP},    {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT},
-            {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2}};
+            {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2}, {"enter", SDLK_RETURN}};
         bool found = false;
         for (const auto& k : keys) {
           if (name == k.first) {

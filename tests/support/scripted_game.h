@@ -98,7 +98,7 @@ uint64_t worldHash(const CApplication& app);
 
 // The replay text format: one command per line, '#' comments.
 //   seed N | duration MS | gfx DIR | parts DIR | settings FILE | expect HEX
-//   at MS key down|up NAME      (w a s d up down left right escape)
+//   at MS key down|up NAME      (w a s d up down left right escape enter)
 //   at MS motion X Y
 //   at MS button down|up N X Y
 //   at MS quit
