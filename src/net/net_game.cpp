@@ -220,8 +220,8 @@ void CNetGame::updateOverlay() {
       break;
     case CNetMatch::Phase::kEnded:
       if (playingOn_) break;
-      text = wrap(endText_) + (canPlayOn() ? "\n\nEnter: play on against the computer\nR: wait for the other player\n"
-                                             "     to come back\nEsc: quit"
+      text = wrap(endText_) + (canPlayOn() ? "\n\nEnter: play on against the computer\n"
+                                             "R: wait for the other player to come back\nEsc: quit"
                                            : "\n\nEsc: quit");
       break;
   }
