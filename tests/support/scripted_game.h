@@ -50,6 +50,15 @@ struct GameScript {
   uint16_t netPort = 0;
   uint32_t netSteps = 0;
   std::string netReplayStem;
+  // Leaves after this many steps; or waits for the other player to come back.
+  uint32_t netLeaveAtStep = 0;
+  bool netWaitForRejoin = false;
+  // A lossy, slow link each way. Game time then runs on while the side waits
+  // for inputs (stalls), frame by frame in turn with the other such side.
+  int netLossPercent = 0;
+  uint32_t netDelayMs = 0;
+  // runGamesTogether starts this side only once that script's process ended.
+  int startAfter = -1;
 };
 
 struct GameRunResult {
@@ -89,7 +98,7 @@ uint64_t worldHash(const CApplication& app);
 
 // The replay text format: one command per line, '#' comments.
 //   seed N | duration MS | gfx DIR | parts DIR | settings FILE | expect HEX
-//   at MS key down|up NAME      (w a s d up down left right escape)
+//   at MS key down|up NAME      (w a s d up down left right escape enter)
 //   at MS motion X Y
 //   at MS button down|up N X Y
 //   at MS quit
