@@ -1,7 +1,8 @@
 // Fuzz target for what arrives from the other machine: arbitrary bytes are
 // read as a lockstep packet by a side in the middle of a match, and as the
-// host's terms; neither may read out of bounds, and a packet refused must
-// change nothing the side sends next.
+// host's terms and as the history a side that comes back rebuilds the match
+// from; none may read out of bounds, and a packet refused must change
+// nothing the side sends next.
 #include <cstdint>
 #include <algorithm>
 #include <cstdlib>
@@ -36,5 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   net::CWireReader reader(data, size);
   net::MatchTerms terms;
   net::decodeTerms(reader, terms);
+  net::CWireWriter written;
+  side.writeHistory(written, 7);
+  net::CWireReader own(written.bytes), history(data, size);
+  if (!net::CLockstep::fromHistory(own, 2, 0, 0)) std::abort();
+  net::CLockstep::fromHistory(history, 2, 0, 0);
   return 0;
 }

@@ -301,6 +301,8 @@ void CApplication::drainEvents() {
         running_ = false;
       } else if (enter && net_->canPlayOn()) {
         playOnAgainstComputer();
+      } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_r && net_->canWait()) {
+        net_->waitForOther(*game_);
       } else if (!computerPlays(net_->localPlayer())) {
         net_->capture(event);
       }

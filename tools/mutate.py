@@ -10,7 +10,11 @@ run can be compared with (--compare): a mutant killed before and surviving now
 is the suite losing power.
 
 Usage, from the repository root:
-  python3 tools/mutate.py [--build DIR] [--only TEXT] [--out FILE] [--compare FILE] [--list]
+  python3 tools/mutate.py [--build DIR] [--only TEXT] [--out FILE] [--compare FILE]
+                          [--killed-in FILE] [--list]
+
+To check that a changed suite still kills what an earlier run killed, run
+only those mutants and compare: --killed-in before.tsv --compare before.tsv.
 
 The build folder (default build-mutate) is configured on first use without
 benchmarks or fuzzers. A run of every mutant takes about a minute a mutant
@@ -172,12 +176,17 @@ def main():
     parser.add_argument("--only", default="", help="run only mutants whose file contains this text")
     parser.add_argument("--out", help="write the results here (tab-separated)")
     parser.add_argument("--compare", help="a results file of an earlier run to compare with")
+    parser.add_argument("--killed-in", help="run only the mutants this earlier results file has as killed")
     parser.add_argument("--list", action="store_true", help="list the mutants and check that each applies")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     log = build + ".log"
 
     chosen = [(i, m) for i, m in enumerate(MUTANTS, 1) if args.only in m[0]]
+    if args.killed_in:
+        with open(args.killed_in) as f:
+            killed_before = {int(line.split("\t")[0]) for line in f if line.split("\t")[1] == "killed"}
+        chosen = [(i, m) for i, m in chosen if i in killed_before]
     bad = []
     for i, (path, old, _, why) in chosen:
         with open(os.path.join(ROOT, "src", path)) as f:

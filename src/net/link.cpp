@@ -56,6 +56,7 @@ bool CNetLink::listen(uint16_t port, std::string& error) {
     ENetAddress bound;
     if (enet_socket_get_address(host_->socket, &bound) == 0) port_ = bound.port;
   }
+  listening_ = true;
   state_ = State::kWaiting;
   return true;
 }
@@ -79,8 +80,26 @@ bool CNetLink::connect(const std::string& hostName, uint16_t port, std::string& 
     return false;
   }
   port_ = port;
+  hostAddress_ = address.host;
   state_ = State::kWaiting;
   return true;
+}
+
+bool CNetLink::reopen() {
+  if (!host_) return false;
+  // A silent peer still holds the one place the host has.
+  if (peer_) enet_peer_reset(peer_);
+  peer_ = nullptr;
+  received_.clear();
+  held_.clear();
+  state_ = State::kWaiting;
+  if (listening_) return true;
+  ENetAddress address;
+  address.host = hostAddress_;
+  address.port = port_;
+  peer_ = enet_host_connect(host_, &address, kChannels, kConnectMagic);
+  if (!peer_) state_ = State::kClosed;
+  return peer_ != nullptr;
 }
 
 void CNetLink::service(uint32_t waitMs) {

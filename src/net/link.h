@@ -53,6 +53,11 @@ class CNetLink {
   // The next message that arrived, oldest first.
   bool receive(Bytes& bytes);
 
+  // After the other player left or went silent: the host waits on its port
+  // for a player again, the joining side tries the host again. False when
+  // there is nothing to reopen.
+  bool reopen();
+
   // Sends what is queued, says goodbye and lets go of the port.
   void close();
 
@@ -66,6 +71,8 @@ class CNetLink {
   ENetPeer* peer_ = nullptr;
   State state_ = State::kIdle;
   uint16_t port_ = 0;
+  bool listening_ = false;
+  uint32_t hostAddress_ = 0;  // joining: the host's, for trying it again
   std::deque<Bytes> received_;
 
   LinkImpairment impairment_;

@@ -201,6 +201,70 @@ void CLockstep::measure(uint32_t sample) {
   srtt_ = 0.875f * srtt_ + 0.125f * s;
 }
 
+void CLockstep::writeHistory(CWireWriter& w, uint64_t worldHash) const {
+  w.u32(next_);
+  w.u64(worldHash);
+  for (int player = 1; player <= 2; ++player) {
+    const std::vector<InputFrame>& frames = player == local_ ? localFrames_ : remoteFrames_;
+    w.u32(static_cast<uint32_t>(frames.size()));
+    for (const InputFrame& f : frames) {
+      w.u8(static_cast<uint8_t>(f.size()));
+      for (const PlayerInput& in : f) writeInput(w, in);
+    }
+  }
+  w.u32(static_cast<uint32_t>(localHashes_.size()));
+  for (uint64_t h : localHashes_) w.u64(h);
+  // The old peer's hashes past the compared ones may come from steps this
+  // side never had the inputs of; the newcomer sends its own for those.
+  w.u32(compared_);
+}
+
+void CLockstep::resumeWithNewPeer(uint32_t now) {
+  remoteHashes_.resize(compared_);
+  peerHasFrames_ = static_cast<uint32_t>(localFrames_.size());
+  peerHasHashes_ = static_cast<uint32_t>(localHashes_.size());
+  haveEcho_ = false;
+  latestPeerSeq_ = 0;
+  lastHeard_ = now;
+  // The wait was no stall of the lockstep.
+  blocked_ = false;
+}
+
+std::unique_ptr<CLockstep> CLockstep::fromHistory(CWireReader& r, int localPlayer, uint32_t now,
+                                                  uint32_t knownRoundTrip) {
+  auto ls = std::make_unique<CLockstep>(localPlayer, now, knownRoundTrip);
+  ls->rebuildTo_ = r.u32();
+  ls->rebuildHash_ = r.u64();
+  std::vector<InputFrame> frames[2];
+  for (int player = 1; player <= 2; ++player) {
+    const uint32_t count = r.u32();
+    // Each frame takes at least a byte: a count past what is left is damage.
+    if (!r.ok() || count > r.left()) return nullptr;
+    frames[player - 1].resize(count);
+    for (InputFrame& f : frames[player - 1]) {
+      f.resize(r.u8());
+      for (PlayerInput& in : f) {
+        if (!readInput(r, in) || in.player != player) return nullptr;
+      }
+    }
+  }
+  const uint32_t hashCount = r.u32();
+  if (!r.ok() || hashCount > r.left() / 8) return nullptr;
+  ls->remoteHashes_.resize(hashCount);
+  for (uint64_t& h : ls->remoteHashes_) h = r.u64();
+  ls->peerHasHashes_ = r.u32();
+  const size_t steps = ls->rebuildTo_;
+  if (!r.ok() || !r.atEnd() || steps > frames[0].size() || steps > frames[1].size() ||
+      ls->peerHasHashes_ > steps / kHashEverySteps) {
+    return nullptr;
+  }
+  ls->localFrames_ = std::move(frames[localPlayer - 1]);
+  ls->remoteFrames_ = std::move(frames[2 - localPlayer]);
+  ls->peerHasFrames_ = static_cast<uint32_t>(ls->localFrames_.size());
+  while (ls->localFrames_.size() < static_cast<size_t>(ls->delay_)) ls->localFrames_.emplace_back();
+  return ls;
+}
+
 void CLockstep::noteBlocked(uint32_t now) {
   if (blocked_) return;
   blocked_ = true;

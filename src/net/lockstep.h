@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -61,6 +62,23 @@ class CLockstep {
   // False (and nothing changed) for a packet that does not read.
   bool readPacket(const uint8_t* data, size_t size, uint32_t now);
 
+  // A side that left or went silent may come back as a new process: the
+  // side that stayed gives it both players' inputs and its own hashes, and
+  // the world's hash after the steps it ran, so the newcomer can rebuild
+  // the world by running the same steps.
+  void writeHistory(CWireWriter& w, uint64_t worldHash) const;
+  // The staying side goes on with the newcomer, which holds all it was given.
+  void resumeWithNewPeer(uint32_t now);
+  // The newcomer's lockstep: at step 0 with the history, null for a
+  // history that does not read.
+  static std::unique_ptr<CLockstep> fromHistory(CWireReader& r, int localPlayer, uint32_t now, uint32_t knownRoundTrip);
+  // The newcomer runs the steps before this one at once; afterwards its
+  // world must hash as the staying side's did, or the match is out of step.
+  bool rebuilding() const { return next_ < rebuildTo_; }
+  void rebuilt(uint64_t worldHash) {
+    if (worldHash != rebuildHash_ && !mismatch_) mismatch_ = rebuildTo_;
+  }
+
   // When the other side was last heard from (start-up counts as heard).
   uint32_t lastHeard() const { return lastHeard_; }
   int delay() const { return delay_; }
@@ -94,6 +112,8 @@ class CLockstep {
   uint32_t peerHasHashes_ = 0;
   uint32_t compared_ = 0;
   std::optional<uint32_t> mismatch_;
+  uint32_t rebuildTo_ = 0;
+  uint64_t rebuildHash_ = 0;
 
   uint32_t sent_ = 0;           // packets sent, numbering them
   uint32_t latestPeerSeq_ = 0;  // newest packet of the peer, to echo its time

@@ -37,8 +37,9 @@ std::string CMatchRecord::replayText(const MatchTerms& terms, uint32_t steps, ui
     switch (in.action) {
       case PlayerAction::kKeyDown:
       case PlayerAction::kKeyUp: {
-        const char* key = keyName(in.player, in.code);
-        if (!key) continue;  // a new match: the one-keyboard replay has no such key
+        // Enter after a win is the one-keyboard game's too.
+        const char* key = in.code == kNewMatchCode ? "enter" : keyName(in.player, in.code);
+        if (!key) continue;
         out << "at " << e.step * 16 << " key " << (in.action == PlayerAction::kKeyDown ? "down " : "up ") << key;
         break;
       }

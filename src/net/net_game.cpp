@@ -73,7 +73,11 @@ void CNetGame::pump(uint32_t now) {
   const CNetMatch::Phase before = match_.phase();
   match_.pump(now);
   if (before != CNetMatch::Phase::kEnded && ended()) onEnded(g_game);
-  if (before != CNetMatch::Phase::kPlaying && playing()) started_ = true;
+  if (before != CNetMatch::Phase::kPlaying && playing() && !everPlayed_) started_ = everPlayed_ = true;
+}
+
+void CNetGame::waitForOther(const CGameManager& game) {
+  if (canWait() && match_.waitForRejoin(worldHash(&game))) updateOverlay();
 }
 
 bool CNetGame::capture(const SDL_Event& event) {
@@ -123,25 +127,40 @@ bool CNetGame::toInput(const SDL_Event& event, PlayerInput& in) const {
 
 void CNetGame::runSteps(CFramePacer& pacer, uint32_t now, CGameManager& game, CDragState& drag,
                         const std::function<void()>& runStep, const std::function<void()>& newMatch) {
+  CLockstep* ls = match_.lockstep();
+  if (playing() && ls->rebuilding()) {
+    // Come back to a match: its steps so far, at once, from the history.
+    while (ls->rebuilding()) {
+      this->runStep(game, drag, runStep, newMatch);
+      ls->finishStep();
+      if (ls->hashDue()) ls->recordHash(worldHash(&game));
+    }
+    ls->rebuilt(worldHash(&game));
+    pacer.lag = 0;
+  }
   match_.runDueSteps(
-      pacer, now,
-      [&] {
-        const CLockstep& ls = *match_.lockstep();
-        // Player 1 first on both machines, whoever is local.
-        for (int player = 1; player <= 2; ++player) {
-          for (const PlayerInput& in : ls.inputs(player, ls.nextStep())) apply(game, drag, in, newMatch);
-        }
-        ++stepsBegun_;
-        runStep();
-      },
-      [&] { return worldHash(&game); });
+      pacer, now, [&] { this->runStep(game, drag, runStep, newMatch); }, [&] { return worldHash(&game); });
+}
+
+void CNetGame::runStep(CGameManager& game, CDragState& drag, const std::function<void()>& runStep,
+                       const std::function<void()>& newMatch) {
+  const CLockstep& ls = *match_.lockstep();
+  // Player 1 first on both machines, whoever is local.
+  for (int player = 1; player <= 2; ++player) {
+    for (const PlayerInput& in : ls.inputs(player, ls.nextStep())) apply(game, drag, in, newMatch);
+  }
+  ++stepsBegun_;
+  runStep();
 }
 
 void CNetGame::apply(CGameManager& game, CDragState& drag, const PlayerInput& in,
                      const std::function<void()>& newMatch) {
   const uint32_t step = match_.lockstep()->nextStep();
   if (in.action == PlayerAction::kKeyDown && in.code == kNewMatchCode) {
-    if (game.gameOver) newMatch();
+    if (game.gameOver) {
+      record_.add(step, in);
+      newMatch();
+    }
     return;
   }
   // The record holds what reached the game, by the seam's own rules, so
@@ -183,6 +202,13 @@ void CNetGame::updateOverlay() {
   std::string text;
   switch (match_.phase()) {
     case CNetMatch::Phase::kConnecting:
+      if (match_.waiting()) {
+        text = where_.hosting ? "Waiting for the other player to come back on port " +
+                                    std::to_string(match_.link().port()) + ": the game stands still."
+                              : "Trying to reach the host again: the game stands still.";
+        text = wrap(text) + "\n\nEnter: play on against the computer\nEsc: quit";
+        break;
+      }
       text = where_.hosting ? "Waiting for the other player on port " + std::to_string(match_.link().port()) + "."
                             : "Connecting to " + where_.host + " on port " + std::to_string(where_.port) + ".";
       text = wrap(text) + "\n\nEsc: quit";
@@ -194,7 +220,9 @@ void CNetGame::updateOverlay() {
       break;
     case CNetMatch::Phase::kEnded:
       if (playingOn_) break;
-      text = wrap(endText_) + (canPlayOn() ? "\n\nEnter: play on against the computer\nEsc: quit" : "\n\nEsc: quit");
+      text = wrap(endText_) + (canPlayOn() ? "\n\nEnter: play on against the computer\n"
+                                             "R: wait for the other player to come back\nEsc: quit"
+                                           : "\n\nEsc: quit");
       break;
   }
   if (text == shownText_) return;

@@ -82,10 +82,16 @@ class CNetGame {
   void leave() { match_.leave(); }
 
   // After the other player left or went silent, the match can go on here
-  // against the computer: the game is then local again, its clock still
-  // counting steps (countStep for each).
-  bool canPlayOn() const { return ended() && match_.otherGone() && !playingOn_; }
-  void playOn() { playingOn_ = true; }
+  // against the computer (also while waiting for them): the game is then
+  // local again, its clock still counting steps (countStep for each).
+  bool canPlayOn() const { return ((ended() && match_.otherGone()) || match_.waiting()) && !playingOn_; }
+  void playOn() {
+    if (match_.waiting()) match_.leave();
+    playingOn_ = true;
+  }
+  // ... or wait for them to come back, the game standing still meanwhile.
+  bool canWait() const { return ended() && match_.otherGone() && !playingOn_; }
+  void waitForOther(const CGameManager& game);
   bool playingOn() const { return playingOn_; }
   void countStep() { ++stepsBegun_; }
 
@@ -96,6 +102,8 @@ class CNetGame {
 
  private:
   void apply(CGameManager& game, CDragState& drag, const PlayerInput& in, const std::function<void()>& newMatch);
+  void runStep(CGameManager& game, CDragState& drag, const std::function<void()>& runStep,
+               const std::function<void()>& newMatch);
   void onEnded(const CGameManager* game);
 
   CNetMatch match_;
@@ -103,6 +111,7 @@ class CNetGame {
   CMatchRecord record_;
   uint32_t stepsBegun_ = 0;
   bool started_ = false;
+  bool everPlayed_ = false;  // a side waiting for a rejoin keeps its world
   bool playingOn_ = false;
   std::string endText_;
   std::string shownText_;

@@ -8,7 +8,7 @@ namespace net {
 namespace {
 
 // Reliable messages; lockstep packets carry their own first byte.
-enum : uint8_t { kTerms = 0x54, kAccept = 0x41, kRefuse = 0x52, kStop = 0x53 };
+enum : uint8_t { kTerms = 0x54, kAccept = 0x41, kRefuse = 0x52, kStop = 0x53, kHistory = 0x48 };
 enum : uint8_t { kStopLeft = 1, kStopOutOfStep = 2 };
 
 std::string outOfStepText(uint32_t step) {
@@ -41,6 +41,9 @@ void CNetMatch::pump(uint32_t now) {
   if (phase_ == Phase::kConnecting && link_.state() == CNetLink::State::kConnected) {
     phase_ = Phase::kAgreeing;
     if (hosting_) {
+      // Ahead of the terms on the ordered channel: the newcomer has the
+      // history by the time it accepts.
+      if (waiting_) sendHistory();
       Bytes message{kTerms};
       const Bytes terms = encodeTerms(terms_);
       message.insert(message.end(), terms.begin(), terms.end());
@@ -51,10 +54,20 @@ void CNetMatch::pump(uint32_t now) {
   while (phase_ != Phase::kEnded && link_.receive(message)) {
     if (message.empty()) continue;
     if (phase_ == Phase::kPlaying && lockstep_->readPacket(message.data(), message.size(), now)) continue;
+    if (message[0] == kHistory && phase_ == Phase::kAgreeing && !waiting_) {
+      history_.assign(message.begin() + 1, message.end());
+      continue;
+    }
     CWireReader reader(message.data() + 1, message.size() - 1);
     handleControl(reader, message[0], now);
   }
   if (phase_ == Phase::kEnded) return;
+  if (waiting_ && link_.state() == CNetLink::State::kClosed && link_.reopen()) {
+    // A newcomer that went away before the match resumed, or a host not
+    // back yet: keep waiting.
+    phase_ = Phase::kConnecting;
+    return;
+  }
   if (link_.state() == CNetLink::State::kClosed) {
     otherGone_ = phase_ == Phase::kPlaying;
     end(phase_ == Phase::kPlaying ? "The other player left the match." : "The connection to the host failed.", false, 0, 0);
@@ -115,13 +128,26 @@ void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
         end("Cannot join this host. " + why, false, 0, 0);
         return;
       }
+      if (waiting_) {
+        // A host come back: it plays on with this match's terms, not its own.
+        sendHistory();
+        link_.send(Bytes{kAccept}, true);
+        resumeStaying(now);
+        return;
+      }
       terms_ = hostTerms;
       link_.send(Bytes{kAccept}, true);
       startPlaying(now);
       return;
     }
     case kAccept:
-      if (hosting_ && phase_ == Phase::kAgreeing) startPlaying(now);
+      if (hosting_ && phase_ == Phase::kAgreeing) {
+        if (waiting_) {
+          resumeStaying(now);
+        } else {
+          startPlaying(now);
+        }
+      }
       return;
     case kRefuse: {
       const std::string why = reader.str();
@@ -146,8 +172,54 @@ void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
 }
 
 void CNetMatch::startPlaying(uint32_t now) {
+  if (history_.empty()) {
+    phase_ = Phase::kPlaying;
+    lockstep_ = std::make_unique<CLockstep>(localPlayer_, now, link_.roundTrip());
+    return;
+  }
+  CWireReader r(history_);
+  const uint32_t termsSize = r.u32();
+  MatchTerms terms;
+  bool ok = r.ok() && termsSize <= r.left();
+  if (ok) {
+    CWireReader termsReader(history_.data() + (history_.size() - r.left()), termsSize);
+    ok = decodeTerms(termsReader, terms);
+    r = CWireReader(history_.data() + (history_.size() - r.left()) + termsSize, r.left() - termsSize);
+  }
+  if (ok) lockstep_ = CLockstep::fromHistory(r, localPlayer_, now, link_.roundTrip());
+  if (!ok || !lockstep_) {
+    end("The other player sent a match this version cannot read.", false, 0, 0);
+    return;
+  }
+  terms_ = terms;
   phase_ = Phase::kPlaying;
-  lockstep_ = std::make_unique<CLockstep>(localPlayer_, now, link_.roundTrip());
+}
+
+void CNetMatch::sendHistory() {
+  CWireWriter w;
+  w.u8(kHistory);
+  const Bytes terms = encodeTerms(terms_);
+  w.u32(static_cast<uint32_t>(terms.size()));
+  w.bytes.insert(w.bytes.end(), terms.begin(), terms.end());
+  lockstep_->writeHistory(w, rejoinHash_);
+  link_.send(w.bytes, true);
+}
+
+void CNetMatch::resumeStaying(uint32_t now) {
+  lockstep_->resumeWithNewPeer(now);
+  waiting_ = false;
+  phase_ = Phase::kPlaying;
+}
+
+bool CNetMatch::waitForRejoin(uint64_t worldHash) {
+  if (phase_ != Phase::kEnded || !otherGone_ || !lockstep_) return false;
+  if (!link_.reopen()) return false;
+  rejoinHash_ = worldHash;
+  waiting_ = true;
+  otherGone_ = false;
+  endMessage_.clear();
+  phase_ = Phase::kConnecting;
+  return true;
 }
 
 void CNetMatch::end(const std::string& message, bool tellPeer, uint8_t reason, uint32_t step) {
@@ -159,6 +231,7 @@ void CNetMatch::end(const std::string& message, bool tellPeer, uint8_t reason, u
     link_.send(w.bytes, true);
   }
   phase_ = Phase::kEnded;
+  waiting_ = false;
   endMessage_ = message;
 }
 

@@ -57,12 +57,22 @@ class CNetMatch {
   // The match ended because the other player left or went silent.
   bool otherGone() const { return otherGone_; }
 
+  // After the other player left or went silent, this side can wait for
+  // them to come back (the same side, restarted): the host listens again,
+  // the joining side tries the host again, and the match goes on at the
+  // step where it stopped once the newcomer has rebuilt the world, whose
+  // hash here is `worldHash`. False when the other player is not gone.
+  bool waitForRejoin(uint64_t worldHash);
+  bool waiting() const { return waiting_; }
+
   // The local player quits: the other side is told at once.
   void leave();
 
  private:
   void handleControl(CWireReader& reader, uint8_t type, uint32_t now);
   void startPlaying(uint32_t now);
+  void sendHistory();
+  void resumeStaying(uint32_t now);
   void end(const std::string& message, bool tellPeer, uint8_t reason, uint32_t step);
 
   CNetLink link_;
@@ -75,6 +85,9 @@ class CNetMatch {
   std::string endMessage_;
   std::optional<uint32_t> outOfStep_;
   bool otherGone_ = false;
+  bool waiting_ = false;
+  uint64_t rejoinHash_ = 0;
+  Bytes history_;  // a newcomer's: what the staying side sent
 };
 
 }  // namespace net

@@ -1,6 +1,6 @@
 // The whole main loop, headless with a fake clock and scripted events: the
 // per-second report, the scene's sway and pulse targets, the loop's end,
-// mouse positions of a resized window, sleeping waits and slow machines.
+// sleeping waits and slow machines.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -59,24 +59,6 @@ TEST(MainLoop, EscapeOrClosingTheWindowEndsTheLoopAfterTheFrame) {
   EXPECT_EQ(c.frames, 10);
   EXPECT_EQ(c.steps, c.frames);
   EXPECT_EQ(count(c.output, "fps: "), 0);
-}
-
-TEST(MainLoop, MousePositionsOfAResizedWindowMapIntoTheDrawingSpace) {
-  GameScript s;
-  s.durationMs = 400;
-  SDL_Event resize{};
-  resize.type = SDL_VIDEORESIZE;
-  resize.resize.w = 1024;
-  resize.resize.h = 512;
-  // The 512 x 512 picture sits centred with bars of 256 pixels at the sides.
-  s.events = {{16, resize},
-              {100, testing_support::motionEvent(256 + 100, 50)},
-              {200, testing_support::motionEvent(10, 10)},
-              {300, testing_support::motionEvent(1000, 600)}};
-  auto r = runGame(s, [](CApplication& app, uint32_t ms) {
-    if (ms == 112 || ms == 208 || ms == 304) std::printf("mouse %g %g\n", app.drag().mouse.x, app.drag().mouse.y);
-  });
-  EXPECT_EQ(count(r.output, "mouse 100 50\nmouse 0 10\nmouse 511 511\n"), 1) << r.output;
 }
 
 TEST(MainLoop, WaitingForTheNextFrameSleepsAndOnlySpinsTheLastMillisecond) {

@@ -1,14 +1,11 @@
 // Two sides of a networked match in one process, over ENet on localhost,
-// on one simulated clock: a stand-in world folds every input it applies,
-// so both sides must end with the same world and each must have applied
-// exactly what the other sent. A simulated link adds loss and latency.
+// on one simulated clock, with a stand-in world that folds in its steps:
+// how a match ends, and who may join it. (Two whole games on a lossy link
+// are the network game test's.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "net/net_match.h"
 
@@ -16,10 +13,6 @@ namespace {
 
 using net::CLockstep;
 using net::CNetMatch;
-
-bool sameInput(const PlayerInput& a, const PlayerInput& b) {
-  return a.player == b.player && a.action == b.action && a.code == b.code && a.x == b.x && a.y == b.y;
-}
 
 net::MatchTerms terms(const std::string& version = "1.0") {
   net::MatchTerms t;
@@ -33,42 +26,18 @@ net::MatchTerms terms(const std::string& version = "1.0") {
 
 struct Side {
   CNetMatch match;
-  uint32_t random;
   CFramePacer pacer;
   bool started = false;
   uint64_t world = 1469598103934665603ull;
-  std::vector<PlayerInput> sent, appliedFromOther;
   uint32_t corruptAtStep = UINT32_MAX;  // the world goes astray here
   bool silent = false;                  // stops taking part at all
 
-  explicit Side(uint32_t seed) : random(seed) {}
-  uint32_t next() {
-    random ^= random << 13;
-    random ^= random >> 17;
-    random ^= random << 5;
-    return random;
-  }
-  void fold(uint64_t v) {
-    world ^= v;
-    world *= 1099511628211ull;
-  }
-
   void step(const CLockstep& ls) {
-    const uint32_t s = ls.nextStep();
-    for (int player = 1; player <= 2; ++player) {
-      for (const PlayerInput& in : ls.inputs(player, s)) {
-        fold((static_cast<uint64_t>(in.player) << 48) ^ (static_cast<uint64_t>(in.action) << 40) ^
-             (static_cast<uint64_t>(static_cast<uint8_t>(in.code)) << 32) ^
-             (static_cast<uint32_t>(in.x) << 16) ^ static_cast<uint32_t>(in.y));
-        if (player != ls.localPlayer()) appliedFromOther.push_back(in);
-      }
-    }
-    fold(s);
-    if (s == corruptAtStep) fold(0xbad);
+    world = (world ^ ls.nextStep() ^ (ls.nextStep() == corruptAtStep ? 0xbad : 0)) * 1099511628211ull;
   }
 
-  // One 16 ms frame as the game runs it: what arrived, the player's hands,
-  // the steps the pacer asks for and the inputs allow, the packet out.
+  // One 16 ms frame as the game runs it: what arrived, the steps the pacer
+  // asks for and the inputs allow, the packet out.
   void frame(uint32_t now) {
     if (silent) return;
     match.pump(now);
@@ -79,35 +48,19 @@ struct Side {
     }
     pacer.beginFrame(now);
     CLockstep& ls = *match.lockstep();
-    if (next() % 3 == 0) {
-      PlayerInput in;
-      in.player = ls.localPlayer();
-      in.action = static_cast<PlayerAction>(next() % 5);
-      in.code = static_cast<int>(next() % 4);
-      in.x = static_cast<float>(next() % 512);
-      in.y = static_cast<float>(next() % 512);
-      ls.addLocalInput(in);
-      sent.push_back(in);
-    }
     match.runDueSteps(pacer, now, [&] { step(ls); }, [&] { return world; });
     match.flush(now);
   }
 };
 
 struct Pair {
-  Side host{11}, joiner{22};
+  Side host, joiner;
   uint32_t now = 1000;
 
-  explicit Pair(const net::MatchTerms& joinerTerms = terms(), const net::LinkImpairment* impairment = nullptr) {
+  explicit Pair(const net::MatchTerms& joinerTerms = terms()) {
     std::string error;
     EXPECT_TRUE(host.match.host(0, terms(), error)) << error;
     EXPECT_TRUE(joiner.match.join("127.0.0.1", host.match.link().port(), joinerTerms, error)) << error;
-    if (impairment) {
-      net::LinkImpairment other = *impairment;
-      other.seed += 1;
-      host.match.link().impair(*impairment, [this] { return now; });
-      joiner.match.link().impair(other, [this] { return now; });
-    }
   }
 
   // Runs `ms` of simulated time; the two sides' frames are 7 ms apart.
@@ -121,50 +74,6 @@ struct Pair {
     }
   }
 };
-
-TEST(NetworkMatch, BothSidesPlayTheSameStepsOnACleanAndOnALossySlowLink) {
-  struct Case {
-    const char* name;
-    net::LinkImpairment link;  // each way
-    int minDelay, maxDelay;
-  } cases[] = {
-      {"localhost", {0, 0, 1}, 2, 2},
-      {"100 ms round trip", {0, 50, 3}, 4, 6},
-      {"10 % loss, 150 ms round trip", {10, 75, 5}, 6, 8},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Pair pair(terms(), &c.link);
-    const uint32_t matchMs = 60000;
-    pair.run(matchMs);
-    for (Side* side : {&pair.host, &pair.joiner}) {
-      ASSERT_EQ(side->match.phase(), CNetMatch::Phase::kPlaying) << side->match.endMessage();
-      const CLockstep& ls = *side->match.lockstep();
-      EXPECT_GE(ls.hashesCompared(), 55u);
-      EXPECT_GE(ls.delay(), c.minDelay);
-      EXPECT_LE(ls.delay(), c.maxDelay);
-      // Stalls include the first round trip, before any delay was measured.
-      EXPECT_LT(ls.stallMs(), matchMs / 20) << "stalled " << ls.stallMs() << " ms";
-      std::printf("%s, player %d: delay %d steps, round trip %d ms, stalled %u ms of %u\n", c.name, ls.localPlayer(),
-                  ls.delay(), ls.roundTrip(), ls.stallMs(), matchMs);
-    }
-    EXPECT_EQ(pair.joiner.match.terms().seed, 77u);
-    EXPECT_EQ(pair.joiner.match.terms().settings.target1, 9000.0f);
-    const CLockstep& h = *pair.host.match.lockstep();
-    const CLockstep& j = *pair.joiner.match.lockstep();
-    // Every input one side sent reached the other, in order, apart from the
-    // last few still under way.
-    for (auto [from, to] : {std::pair<Side*, Side*>{&pair.host, &pair.joiner}, {&pair.joiner, &pair.host}}) {
-      ASSERT_LE(to->appliedFromOther.size(), from->sent.size());
-      EXPECT_GT(to->appliedFromOther.size() + 20, from->sent.size());
-      EXPECT_TRUE(std::equal(to->appliedFromOther.begin(), to->appliedFromOther.end(), from->sent.begin(), sameInput));
-    }
-    EXPECT_GT(h.nextStep(), matchMs / 16 - 100);
-    if (h.nextStep() == j.nextStep()) {
-      EXPECT_EQ(pair.host.world, pair.joiner.world);
-    }
-  }
-}
 
 TEST(NetworkMatch, EndsOnBothSidesWithTheReason) {
   struct Case {

@@ -1,7 +1,9 @@
 // Two whole games, each in its own process, play one networked match over
 // localhost, each side played by the computer, for three minutes of game
-// time: every second's world hash agrees, and the replay one side writes
-// plays the match again on one keyboard to the same final world.
+// time, the joining side leaving after one and coming back as a new process
+// that rebuilds the world from what the host sends it: every second's world
+// hash agrees, and the replay the host writes plays the match again on one
+// keyboard to the same final world.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -31,7 +33,7 @@ std::vector<TimedEvent> hands(uint32_t from, SDLKey forward, SDLKey turn) {
           at(from + 2000, keyEvent(true, forward)),   at(from + 4000, keyEvent(false, forward))};
 }
 
-TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesAndTheMatchReplays) {
+TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesThroughARejoinAndTheMatchReplays) {
   char folder[] = "/tmp/vesicor-net-XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
   const uint16_t port = testing_support::freeUdpPort();
@@ -49,8 +51,16 @@ TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesAndTheMatchReplays) {
   host.netReplayStem = std::string(folder) + "/host";
   host.computers = {1};
   joiner.computers = {2};
+  host.netWaitForRejoin = true;
+  GameScript returning = joiner;
+  joiner.netLeaveAtStep = 62 * 60 + 17;  // between two hashes
+  returning.startAfter = 1;
 
-  const auto sides = testing_support::runGamesTogether({host, joiner});
+  auto sides = testing_support::runGamesTogether({host, joiner, returning});
+  EXPECT_NE(sides[0].output.find("The other player left the match."), std::string::npos) << sides[0].output;
+  EXPECT_GE(sides[1].netHashes.size(), 60u);
+  EXPECT_TRUE(std::equal(sides[1].netHashes.begin(), sides[1].netHashes.end(), sides[0].netHashes.begin()));
+  sides.erase(sides.begin() + 1);
   for (const auto& side : sides) {
     ASSERT_TRUE(side.started && !side.crashed) << side.output;
     EXPECT_EQ(side.netHashes.size(), 182u) << side.output;
@@ -71,21 +81,37 @@ TEST(NetworkGame, TwoMachinesStayInStepForThreeMinutesAndTheMatchReplays) {
   for (const char* player : {"# player 1", "# player 2"}) {
     int keys = 0;
     std::istringstream lines(text.str());
-    for (std::string line; std::getline(lines, line);) {
-      if (line.find(player) != std::string::npos) keys += line.find(" key down ") != std::string::npos;
-    }
+    for (std::string l; std::getline(lines, l);) keys += l.find(player) != l.npos && l.find(" key down ") != l.npos;
     EXPECT_GT(keys, 20) << player;
   }
   const auto again = testing_support::runGame(replay);
   EXPECT_EQ(again.hash, sides[0].hash);
-  EXPECT_EQ(expect, [&] {
-    char hex[24];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(sides[0].hash));
-    return std::string(hex);
-  }());
+  EXPECT_EQ(std::stoull(expect, nullptr, 16), sides[0].hash);
   std::remove((std::string(folder) + "/host.replay").c_str());
   std::remove((std::string(folder) + "/host.settings.xml").c_str());
   rmdir(folder);
+}
+
+TEST(NetworkGame, ALossySlowLinkKeepsAPersonAndTheComputerInStepWithFewStalls) {
+  GameScript host, joiner;
+  host.seed = 406;
+  host.netRole = 1;
+  joiner.netRole = 2;
+  host.netPort = joiner.netPort = testing_support::freeUdpPort();
+  host.netSteps = joiner.netSteps = 62 * 60;  // a minute
+  host.events = hands(1000, SDLK_w, SDLK_a);
+  joiner.computers = {2};
+  host.netLossPercent = joiner.netLossPercent = 10;
+  host.netDelayMs = joiner.netDelayMs = 75;  // each way: a 150 ms round trip
+  const auto sides = testing_support::runGamesTogether({host, joiner});
+  for (const auto& side : sides) {
+    ASSERT_TRUE(side.started && !side.crashed) << side.output;
+    EXPECT_EQ(side.netCompared, 60u) << side.output;
+    EXPECT_LT(side.netStallMs, 62u * 60 * 16 / 20) << side.output;
+  }
+  EXPECT_EQ(sides[0].netHashes, sides[1].netHashes);
+  EXPECT_EQ(sides[0].hash, sides[1].hash);
+  EXPECT_LT(sides[0].value1, 5000.0f);  // the person bought the wall
 }
 
 std::string replayPathIn(const std::string& output) {
@@ -95,20 +121,26 @@ std::string replayPathIn(const std::string& output) {
   return output.substr(at + mark.size(), output.find('\n', at) - at - mark.size());
 }
 
-TEST(NetworkGame, WorldsThatDriftApartStopBothSidesAtTheStepWithAReplayEach) {
-  const uint16_t port = testing_support::freeUdpPort();
+TEST(NetworkGame, WorldsThatDriftApartInARematchStopBothSidesAtTheStepWithAReplayEach) {
   GameScript host, joiner;
   host.seed = 405;
   host.netRole = 1;
   joiner.netRole = 2;
-  host.netPort = joiner.netPort = port;
+  host.netPort = joiner.netPort = testing_support::freeUdpPort();
   host.netSteps = joiner.netSteps = 62 * 10;
-  host.events = hands(1000, SDLK_w, SDLK_a);
+  // Player 1 wins at once on both machines (and in the replays), and the
+  // host's Enter starts the second match, in which the person buys a wall.
+  const auto win = [](CApplication& app, uint32_t gameMs) {
+    if (gameMs == 400) app.game()->player1Value = 1e6f;
+  };
+  host.events = hands(700, SDLK_w, SDLK_a);
+  host.events.insert(host.events.begin(), at(600, testing_support::keyEvent(true, SDLK_RETURN)));
   // The joining machine computes one value differently after two seconds.
-  const auto drift = [](CApplication& app, uint32_t gameMs) {
+  const auto drift = [&](CApplication& app, uint32_t gameMs) {
+    win(app, gameMs);
     if (gameMs == 2000) app.game()->player2Value += 7;
   };
-  const auto sides = testing_support::runGamesTogether({host, joiner}, {{}, drift});
+  const auto sides = testing_support::runGamesTogether({host, joiner}, {win, drift});
   const uint32_t firstHashAfter = 62 * 3;  // 2000 ms is step 125
   for (const auto& side : sides) {
     ASSERT_TRUE(side.started && !side.crashed) << side.output;
@@ -129,7 +161,7 @@ TEST(NetworkGame, WorldsThatDriftApartStopBothSidesAtTheStepWithAReplayEach) {
     GameScript replay;
     std::string expect, error;
     ASSERT_TRUE(testing_support::parseScript(text.str(), replay, expect, error)) << error;
-    const auto again = testing_support::runGame(replay);
+    const auto again = testing_support::runGame(replay, win);
     EXPECT_EQ(again.hash, sides[0].netHashes[2]);
     EXPECT_EQ(std::stoull(expect, nullptr, 16), sides[i].netHashes[2]);
     std::remove(path.c_str());

@@ -3,12 +3,14 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "app.h"
 #include "game/game_manager.h"
@@ -56,37 +59,88 @@ std::string makeRunFolder(const GameScript& s) {
   return root;
 }
 
+// The game clocks of runGamesTogether's sides with a simulated link, shared
+// between their processes: side i runs its frame at T once every earlier
+// side has run its frame at T and every later one its frame before, so the
+// packets of each frame have reached the other side before it looks.
+std::atomic<uint32_t>* g_clocks = nullptr;
+size_t g_sides = 0, g_self = 0;
+constexpr uint32_t kGone = UINT32_MAX;
+
+bool othersCaughtUp(uint32_t frameAt) {
+  for (size_t j = 0; j < g_sides; ++j) {
+    if (j != g_self && g_clocks[j].load() < (j < g_self ? frameAt : frameAt - 16)) return false;
+  }
+  return true;
+}
+
 // The networked side's loop: a frame runs only when its step's inputs are
-// in, so game time never passes while the other process is busy or the
-// two are still connecting.
+// in (or, over a simulated link, in turn with the other side), so game time
+// never passes while the other process is busy or the two are connecting.
 int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hook, uint32_t& now, std::ostream& result) {
   const uint32_t start = now;
   net::CNetGame& net = *app.network();
   const auto realStart = std::chrono::steady_clock::now();
   const uint32_t hashes = s.netSteps / net::CLockstep::kHashEverySteps;
-  int frames = 0, lingering = 0;
-  while (app.running() && !net.ended() && std::chrono::steady_clock::now() - realStart < std::chrono::seconds(150)) {
+  auto waitForOther = [&] {
+    net.match().link().service(2);
+    net.pump(now);
+    net.flush(now);
+  };
+  const bool timed = g_clocks && (s.netLossPercent > 0 || s.netDelayMs > 0);
+  if (timed) net.match().link().impair({s.netLossPercent, s.netDelayMs, s.seed}, [&now] { return now; });
+  int frames = 0;
+  int lingering = 0;
+  bool waited = false;
+  while (app.running() && (!net.ended() || (s.netWaitForRejoin && !waited)) &&
+         std::chrono::steady_clock::now() - realStart < std::chrono::seconds(600)) {
+    if (net.ended()) {
+      waited = true;
+      net.waitForOther(*app.game());
+      continue;
+    }
     const net::CLockstep* ls = net.match().lockstep();
-    // Done once both sides hold both hashes of the last period; a few more
-    // packets carry the acknowledgement over.
+    if (s.netLeaveAtStep && ls && net.playing() && ls->nextStep() >= s.netLeaveAtStep) {
+      net.leave();
+      break;
+    }
     const bool done = ls && net.playing() && ls->nextStep() >= s.netSteps;
-    if (done && ls->hashesCompared() >= hashes && ls->peerHasHashes() >= hashes && ++lingering > 20) break;
-    if (done || !net.playing() || (ls && !ls->stepReady())) {
-      net.match().link().service(2);
-      net.pump(now);
-      net.flush(now);
+    if (timed && net.playing()) {
+      if (g_clocks[g_self] == 0) g_clocks[g_self] = now;
+      if (!othersCaughtUp(now + 16)) {
+        net.match().link().service(1);
+        continue;
+      }
+      if (done) g_clocks[g_self] = now += 16;  // the last packets take their time too
+    }
+    if (done) {
+      // Done once both sides hold both hashes of the last period; a few
+      // more packets carry the acknowledgement over.
+      if (ls->hashesCompared() >= hashes && ls->peerHasHashes() >= hashes && ++lingering > 20) break;
+      waitForOther();
+      continue;
+    }
+    if (!timed && ls && net.playing() && !ls->stepReady()) {
+      waitForOther();
+      continue;
+    }
+    if (!net.playing()) {
+      waitForOther();
       continue;
     }
     now += 16;
     app.runFrame(now);
+    if (timed) g_clocks[g_self] = now;
     ++frames;
     if (hook) hook(app, now - start);
   }
-  if (const net::CLockstep* ls = net.match().lockstep()) {
+  if (timed) g_clocks[g_self] = kGone;
+  const net::CLockstep* ls = net.match().lockstep();
+  if (ls) {
     for (uint32_t k = 1; k <= ls->localHashCount(); ++k) {
       result << "nethash " << std::hex << *ls->localHash(k * net::CLockstep::kHashEverySteps) << std::dec << "\n";
     }
-    result << "netcompared " << ls->hashesCompared() << "\n";
+    result << "netcompared " << ls->hashesCompared() << "\nnetstall " << ls->stallMs() << "\n";
     if (!s.netReplayStem.empty() && ls->nextStep() == s.netSteps) {
       net.record().write(s.netReplayStem, net.terms(), s.netSteps, worldHash(app), "a test's match");
     }
@@ -181,8 +235,9 @@ struct Child {
   std::string root;
 };
 
-Child startChild(const GameScript& script, const FrameHook& hook) {
+Child startChild(const GameScript& script, const FrameHook& hook, size_t side = 0) {
   Child c;
+  g_self = side;
   c.root = makeRunFolder(script);
   if (c.root.empty()) return c;
   std::fflush(nullptr);
@@ -220,6 +275,7 @@ GameRunResult finishChild(const Child& c) {
       else if (key == "sleeps") in >> r.sleeps;
       else if (key == "spins") in >> r.spins;
       else if (key == "netcompared") in >> r.netCompared;
+      else if (key == "netstall") in >> r.netStallMs;
     }
     r.crashed = !any || r.exitCode != 0;
   }
@@ -242,10 +298,27 @@ GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
 }
 
 std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scripts, const std::vector<FrameHook>& hooks) {
-  std::vector<Child> children;
-  for (size_t i = 0; i < scripts.size(); ++i) children.push_back(startChild(scripts[i], i < hooks.size() ? hooks[i] : FrameHook()));
-  std::vector<GameRunResult> results;
-  for (const Child& c : children) results.push_back(finishChild(c));
+  std::vector<Child> children(scripts.size());
+  std::vector<GameRunResult> results(scripts.size());
+  auto hook = [&](size_t i) { return i < hooks.size() ? hooks[i] : FrameHook(); };
+  g_sides = scripts.size();
+  const size_t bytes = g_sides * sizeof(std::atomic<uint32_t>);
+  void* shared = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  g_clocks = shared == MAP_FAILED ? nullptr : static_cast<std::atomic<uint32_t>*>(shared);
+  for (size_t i = 0; g_clocks && i < g_sides; ++i) g_clocks[i] = scripts[i].netLossPercent || scripts[i].netDelayMs ? 0 : kGone;
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    if (scripts[i].startAfter < 0) children[i] = startChild(scripts[i], hook(i), i);
+  }
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    if (scripts[i].startAfter < 0) continue;
+    const int k = scripts[i].startAfter;
+    results[k] = finishChild(std::exchange(children[k], Child{0, {}}));  // pid 0: finished here
+    children[i] = startChild(scripts[i], hook(i), i);
+  }
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    if (children[i].pid != 0) results[i] = finishChild(children[i]);
+  }
+  if (g_clocks) munmap(std::exchange(g_clocks, nullptr), bytes);
   return results;
 }
 
@@ -293,7 +366,8 @@ SDL_Event buttonEvent(bool down, int button, int x, int y) {
 bool parseScript(const std::string& text, GameScript& s, std::string& expectHex, std::string& error) {
   static const std::pair<const char*, SDLKey> keys[] = {
       {"w", SDLK_w},   {"a", SDLK_a},       {"s", SDLK_s},       {"d", SDLK_d},         {"up", SDLK_UP},
-      {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT}, {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2}};
+      {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT}, {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2},
+      {"enter", SDLK_RETURN}};
   std::istringstream lines(text);
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) {

@@ -46,6 +46,15 @@ struct GameScript {
   uint16_t netPort = 0;
   uint32_t netSteps = 0;
   std::string netReplayStem;
+  // Leaves after this many steps; or waits for the other player to come back.
+  uint32_t netLeaveAtStep = 0;
+  bool netWaitForRejoin = false;
+  // A lossy, slow link each way. Game time then runs on while the side waits
+  // for inputs (stalls), frame by frame in turn with the other such side.
+  int netLossPercent = 0;
+  uint32_t netDelayMs = 0;
+  // runGamesTogether starts this side only once that script's process ended.
+  int startAfter = -1;
 };
 
 struct GameRunResult {
@@ -62,6 +71,7 @@ struct GameRunResult {
   long peakRssKb = 0;
   std::vector<uint64_t> netHashes;  // the world hashes a networked side sent, one a period
   uint32_t netCompared = 0;         // of them, how many it compared with the other side's
+  uint32_t netStallMs = 0;          // how long its lockstep waited for the other side
   std::string output;               // everything the game printed on standard output
 };
 
@@ -83,7 +93,7 @@ uint64_t worldHash(const CApplication& app);
 // The replay text format: one command per line, '#' comments.
 //   seed N | duration MS | gfx DIR | parts DIR | settings FILE | expect HEX
 //   checkpoint MS               (a hash reported at that game time)
-//   at MS key down|up NAME      (w a s d up down left right escape f2)
+//   at MS key down|up NAME      (w a s d up down left right escape f2 enter)
 //   at MS motion X Y
 //   at MS button down|up N X Y
 //   at MS quit
