@@ -140,7 +140,7 @@ int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hoo
     for (uint32_t k = 1; k <= ls->localHashCount(); ++k) {
       result << "nethash " << std::hex << *ls->localHash(k * net::CLockstep::kHashEverySteps) << std::dec << "\n";
     }
-    result << "netcompared " << ls->hashesCompared() << "\nnetstall " << ls->stallMs() << "\n";
+    result << "netcompared " << ls->hashesCompared() << "\nnetstall " << ls->stallMs() << "\nnetdelay " << ls->delay() << "\n";
     if (!s.netReplayStem.empty() && ls->nextStep() == s.netSteps) {
       net.record().write(s.netReplayStem, net.terms(), s.netSteps, worldHash(app), "a test's match");
     }
@@ -276,6 +276,7 @@ GameRunResult finishChild(const Child& c) {
       else if (key == "spins") in >> r.spins;
       else if (key == "netcompared") in >> r.netCompared;
       else if (key == "netstall") in >> r.netStallMs;
+      else if (key == "netdelay") in >> r.netDelay;
     }
     r.crashed = !any || r.exitCode != 0;
   }

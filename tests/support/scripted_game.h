@@ -72,6 +72,7 @@ struct GameRunResult {
   std::vector<uint64_t> netHashes;  // the world hashes a networked side sent, one a period
   uint32_t netCompared = 0;         // of them, how many it compared with the other side's
   uint32_t netStallMs = 0;          // how long its lockstep waited for the other side
+  int netDelay = 0;                 // its input delay at the end, in steps
   std::string output;               // everything the game printed on standard output
 };
 
