@@ -3,13 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "app_settings.h"
 #include "platform/device.h"
@@ -25,11 +21,10 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
 }
 
 inline void writeSolid(const std::string& path, int w, int h, uint32_t argb) {
-  ASSERT_TRUE(testing_support::writeSolidPng(path, w, h, argb));
+  EXPECT_TRUE(testing_support::writeSolidPng(path, w, h, argb)) << path;
 }
 
-// A null device and a fresh working folder for each test; everything
-// renderer-side torn down after.
+// Each test's renderer state is torn down after it, so none leaks into the next.
 class NullDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -46,11 +41,9 @@ class NullDeviceTest : public ::testing::Test {
     destroyAllSprites();
     releaseSpriteInterface();
     platform::releaseDevice();
-    g_spriteDevice = false;
     std::filesystem::current_path(back_);
     std::filesystem::remove_all(dir_);
   }
-  // Loads data/gfx/ into the cache; returns what it printed.
   static std::string loadAllCapturingOutput() {
     testing::internal::CaptureStdout();
     loadAllImages();
