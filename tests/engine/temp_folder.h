@@ -1,40 +1,51 @@
-// A scratch folder for tests that read and write files, removed afterwards.
+// A scratch folder for tests that read and write files, removed afterwards,
+// and a working-directory switch that returns to the earlier one.
 #pragma once
 
+#include <stdlib.h>
+
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace engine_tests {
 
 class TempFolder {
  public:
-  TempFolder();
-  ~TempFolder();
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "brin_test_XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : throw std::runtime_error("mkdtemp failed");
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
-  // Writes bytes exactly as given (no line-end translation).
-  void write(const std::string& name, const std::string& bytes) const;
-  std::string read(const std::string& name) const;
-  void makeFolder(const std::string& name) const;
+  // Bytes exactly as given, no line-end translation.
+  void write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(file(name), std::ios::binary | std::ios::trunc) << bytes;
+  }
+  std::string read(const std::string& name) const {
+    std::ifstream in(file(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void makeFolder(const std::string& name) const { std::filesystem::create_directory(file(name)); }
 
  private:
   std::string path_;
 };
 
-// Runs in the folder for its lifetime and returns to the earlier working
-// directory afterwards.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::string& path);
-  ~WorkingDirectory();
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  std::string previous_;
+struct WorkingDirectory {
+  explicit WorkingDirectory(const std::string& path) { std::filesystem::current_path(path); }
+  ~WorkingDirectory() { std::filesystem::current_path(previous, ignored); }
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::error_code ignored;
 };
 
 }  // namespace engine_tests
