@@ -147,10 +147,8 @@ TEST(SafeWrite, ACopyIsKeptOnlyWhenTheRewriteWouldChangeWhatTheFileHeld) {
       "<Settings>\n<!-- was:\n<TurnLength>3000</TurnLength>\n-->\n<ChangeTime>10</ChangeTime>\n</Settings>",
       "<Settings>\n<TurnLength\n unit=\"ms\">3000</TurnLength>\n<ChangeTime>10</ChangeTime>\n</Settings>",
       "<?xml version=\"1.0\"?>\n<Settings><TurnLength>3000</TurnLength></Settings>",
-      "<Settings>note<TurnLength>3000</TurnLength></Settings>",
-      "<Settings><TurnLength/></Settings>",
-      "<Config><TurnLength>3000</TurnLength></Config>",
-      "<Settings><TurnLength>3000</TurnLength></Settings>trailing",
+      "<Settings>note<TurnLength>3000</TurnLength></Settings>", "<Settings><TurnLength/></Settings>",
+      "<Config><TurnLength>3000</TurnLength></Config>", "<Settings><TurnLength>3000</TurnLength></Settings>trailing",
       "<Settings><TurnLength>3000</TurnLength>"};
   EXPECT_FALSE(brin::RewriteChangesContent(kHandSet, kHandSet));
   for (const char* before : same) EXPECT_FALSE(brin::RewriteChangesContent(before, kHandSet)) << before;

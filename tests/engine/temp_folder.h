@@ -7,30 +7,22 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 
 namespace engine_tests {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brin_test_XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : throw std::runtime_error("mkdtemp failed");
+struct TempFolder {
+  TempFolder() : path_((std::filesystem::temp_directory_path() / "brin_test_XXXXXX").string()) {
+    if (!mkdtemp(path_.data())) std::abort();
   }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   // Bytes exactly as given, no line-end translation.
-  void write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(file(name), std::ios::binary | std::ios::trunc) << bytes;
-  }
+  void write(const std::string& name, const std::string& bytes) const { std::ofstream(file(name), std::ios::binary) << bytes; }
   std::string read(const std::string& name) const {
     std::ifstream in(file(name), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -39,6 +31,7 @@ class TempFolder {
 
  private:
   std::string path_;
+  std::error_code ignored_;
 };
 
 struct WorkingDirectory {

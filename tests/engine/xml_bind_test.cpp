@@ -1,32 +1,27 @@
 // The data binding and the writer: what a record gets out of a file, the
 // warnings a modder sees when the file's order differs from the record's, the
-// layout written back, and that what is written reads back.
+// layout written back, that what is written reads back, and the application
+// switches as read from data/app_settings.xml.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app_settings.h"
 #include "engine/xml_bind.h"
 #include "engine/xml_writer.h"
 #include "temp_folder.h"
 
 namespace {
 
+// With `twice` the record binds "A" a second time: that gets past the last
+// child while an earlier child of that name exists, and must stay within them.
+template <bool twice>
 struct Record {
   int a = -1, b = -1, c = -1;
   void Bind(brin::CXmlBindContext& ctx) {
     brin::BindField(ctx, "A", a, ".\\src\\rec", 10);
-    brin::BindField(ctx, "B", b, ".\\src\\rec", 11);
-    brin::BindField(ctx, "C", c, ".\\src\\rec", 12);
-  }
-};
-
-// A record binding one name twice gets past the last child while an earlier
-// child of that name exists: the read must stay within the children.
-struct Twice {
-  int first = 0, second = 0;
-  void Bind(brin::CXmlBindContext& ctx) {
-    brin::BindField(ctx, "A", first, ".\\src\\rec", 20);
-    brin::BindField(ctx, "A", second, ".\\src\\rec", 21);
+    brin::BindField(ctx, twice ? "A" : "B", b, ".\\src\\rec", 11);
+    if (!twice) brin::BindField(ctx, "C", c, ".\\src\\rec", 12);
   }
 };
 
@@ -68,24 +63,24 @@ TEST(XmlBind, FieldsReadInAnyOrderAndOnlyMisplacedOnesWarn) {
       {"<Other><A>4</A></Other>", 4, -1, -1, ""},  // the root's name is not checked
   };
   for (const auto& c : cases) {
-    Record r;
+    Record<false> r;
     EXPECT_EQ(c.printed, read(r, c.file)) << c.file;
     EXPECT_EQ(std::to_string(c.a) + std::to_string(c.b) + std::to_string(c.c),
               std::to_string(r.a) + std::to_string(r.b) + std::to_string(r.c)) << c.file;
   }
-  Twice t;
-  EXPECT_EQ("Xml warning, ain't no childs left in the current node: Rec in file: .\\src\\rec at line 21\n" + order +
-                "21\n",
+  Record<true> t;
+  EXPECT_EQ("Xml warning, ain't no childs left in the current node: Rec in file: .\\src\\rec at line 11\n" + order +
+                "11\n",
             read(t, "<Rec><A>7</A></Rec>"));
-  EXPECT_EQ(t.first * 10 + t.second, 77);
+  EXPECT_EQ(t.a * 10 + t.b, 77);
 }
 
 TEST(XmlBind, TextConvertsLikeStreamExtractionOrLeavesTheFieldAlone) {
   const struct {
     const char* text;
-    int number;  // from Number
-    float real;  // from Real
-    int flag;    // from Flag, starting from 0 and from 1
+    int number;
+    float real;
+    int flag;  // -1: unchanged from either start
   } cases[] = {
       {"12abc", 12, 12, -1}, {"1", 1, 1, 1},       {"0", 0, 0, 0},   {"-7", -7, -7, -1}, {"1.5e3", 1, 1500, 1},
       {"2147483647", 2147483647, 2147483647.0f, -1}, {"abc", 5, 2.5f, -1}, {"", 5, 2.5f, -1}, {"-", 5, 2.5f, -1},
@@ -106,11 +101,10 @@ TEST(XmlBind, TextConvertsLikeStreamExtractionOrLeavesTheFieldAlone) {
   Typed t;
   read(t, "<Rec><Text>  a &lt;b&gt; &amp; c </Text></Rec>");
   EXPECT_EQ("a <b> & c", t.text);
-  read(t, "<Rec><Text></Text></Rec>");
-  EXPECT_EQ("", t.text);
+  EXPECT_EQ("", read(t, "<Rec><Text></Text></Rec>") + t.text);
   testing::internal::CaptureStdout();
-  brin::ReadXmlFile(t, "/no/such/file.xml", "Rec");
-  EXPECT_EQ("", testing::internal::GetCapturedStdout());
+  brin::ReadXmlFile(t, "/no/such/file.xml", "Rec");  // changes nothing, says nothing
+  EXPECT_EQ("", testing::internal::GetCapturedStdout() + t.text);
 }
 
 TEST(XmlWriter, LayoutValuesAndRoundTrip) {
@@ -156,6 +150,34 @@ TEST(XmlBind, VariantCopiesStayValidAfterTheOriginalIsGone) {
   EXPECT_EQ("value", copy.ToText());
   EXPECT_TRUE(brin::g_disownedVariants.empty());
   EXPECT_EQ("", brin::CVariant().ToOutputText());
+}
+
+TEST(AppSettings, BothSwitchesReadInEitherOrderWithTheFixedWarningPlaces) {
+  const std::string order = "Xml warning a child node wasn't in the place it should be, order fucked up in node: "
+                            "Settings in file: .\\src\\main at line ";
+  const struct {
+    const char* file;  // null: no file
+    int debugAndSprite;
+    std::string printed;
+  } cases[] = {
+      {nullptr, 0, ""},
+      {"<Settings><SpriteDevice>1</SpriteDevice><Debug>1</Debug></Settings>", 11, order + "2304\n" + order + "2305\n"},
+      {"<?xml version=\"1.0\"?>\r\n<Settings>\r\n<Debug>1</Debug>\r\n<SpriteDevice>0</SpriteDevice>\r\n</Settings>", 10, ""},
+      {"<Settings><Debug>true</Debug><SpriteDevice>1</SpriteDevice></Settings>", 1, ""},
+  };
+  for (const auto& c : cases) {
+    engine_tests::TempFolder folder;
+    folder.makeFolder("data");
+    if (c.file) folder.write("data/app_settings.xml", c.file);
+    engine_tests::WorkingDirectory cwd(folder.path());
+    g_debug = g_spriteDevice = false;
+    CAppSettings settings;
+    testing::internal::CaptureStdout();
+    loadAppSettings(settings);
+    EXPECT_EQ(c.printed, testing::internal::GetCapturedStdout()) << (c.file ? c.file : "no file");
+    EXPECT_EQ(c.debugAndSprite, g_debug * 10 + g_spriteDevice) << (c.file ? c.file : "no file");
+    EXPECT_EQ(settings.debug * 10 + settings.spriteDevice, g_debug * 10 + g_spriteDevice);
+  }
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // The XML reader as a modder meets it: what trees and events come out of the
-// files people actually write, including the odd ones.
+// files people actually write, including the odd ones, and the byte-string
+// helpers under it.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "engine/xml_bind.h"
+#include "engine/text.h"
 #include "engine/xml_parser.h"
 #include "temp_folder.h"
 
@@ -102,6 +104,24 @@ TEST(XmlReader, EventsFromLines) {
   parser.handler = &recorder;
   parser.ParseFile("/no/such/folder/file.xml");
   EXPECT_EQ("start-document|end-document|", recorder.events);
+}
+
+TEST(Text, TrimReplaceFindAndLower) {
+  EXPECT_EQ("a b", brin::Trim(" \t a b\t "));
+  EXPECT_EQ("\r\na\n", brin::Trim(" \r\na\n "));  // only blanks and tabs count
+  EXPECT_EQ("&", brin::ReplaceAll("&amp;", "&", "&amp;amp;amp;"));  // replacements are examined again
+  EXPECT_EQ("x-y+z", brin::ReplaceAll("+", "-", "x+y+z", 1));
+  EXPECT_EQ("same", brin::ReplaceAll("", "x", "same"));
+  // A replacement holding the search text would never end without a limit.
+  EXPECT_EQ("aaaa", brin::ReplaceAll("a", "aa", "aa"));
+  EXPECT_EQ("aaaa", brin::ReplaceAll("a", "aa", "a", 3));
+  std::string many;
+  for (int i = 0; i < 200000; ++i) many += "&lt;";
+  EXPECT_EQ(std::string(200000, '<'), brin::ReplaceAll("&lt;", "<", many));
+  EXPECT_EQ(7u, brin::FindOutsideQuotes(" ", "\"a b c\" d"));
+  EXPECT_EQ(std::string::npos, brin::FindOutsideQuotes(" ", "\"a b"));
+  EXPECT_EQ(3u, brin::FindOutsideQuotes(" ", "a b c", 2));
+  EXPECT_EQ("data/gfx/\xC3\x84pfel.png", brin::ToLower("Data/GFX/\xC3\x84pfel.PNG"));  // UTF-8 survives
 }
 
 }  // namespace
