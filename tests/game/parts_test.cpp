@@ -1,8 +1,12 @@
 // Game parts as a player meets them: what a part file gives, copies bought
 // from templates, freeing turned parts, locking on the drop, bombs, fading,
-// and the pass that removes finished parts.
+// the pass that removes finished parts, and what players are shown: a blast
+// the size of a bomb's reach, a collector glowing while it scores, a refused
+// purchase shaking its marker.
 #include <cmath>
+#include <filesystem>
 
+#include "game/feedback.h"
 #include "game_world.h"
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
@@ -157,6 +161,53 @@ TEST_F(Parts, APartFadesInItsLastSecondAndThePassRemovesFinishedPartsAnywhere) {
   EXPECT_EQ(g_partList, (std::vector<CGamePart*>{shopPart, held}));
   EXPECT_FALSE(held->finished || shopPart->finished);
   EXPECT_FLOAT_EQ(held->sprite->color[3], 1);
+}
+
+TEST_F(Parts, BlastsCollectorFlashesAndRefusalsShowAndFade) {
+  for (const char* name : {"blast.png", "collector_flash.png"}) {
+    std::filesystem::copy_file(sourceDir() + "/data/gfx/" + name, std::string("data/gfx/") + name);
+  }
+  buildGame(true);
+  CFeedback feedback;
+  g_feedback = &feedback;
+
+  // A bomb's blast is drawn round where it went off, and fades away.
+  CGamePart* bomb = placePart(1, Vec2{250, 350}, false, 1);
+  bomb->drop();
+  ASSERT_EQ(feedback.blastsShowing(), 1u);
+  const CSprite* ring = feedback.blastSprite(0);
+  EXPECT_FALSE(ring->behindGrid);
+  EXPECT_GE(ring->width, 90);  // the ring's radius is the blast's reach, 45 pixels
+  EXPECT_NEAR(ring->x + ring->width * 0.5f, bomb->screenCentre().x, 0.01f);
+  EXPECT_NEAR(ring->y + ring->height * 0.5f, bomb->screenCentre().y, 0.01f);
+  feedback.update();
+  EXPECT_LT(ring->color[3], 1.0f);
+  for (int i = 0; i < 40; ++i) feedback.update();
+  EXPECT_EQ(feedback.blastsShowing(), 0u);
+
+  // A collector glows while it scores and goes dark after.
+  earnValue(2, 1);
+  EXPECT_FLOAT_EQ(feedback.flashOpacity(2), 1.0f);
+  EXPECT_FLOAT_EQ(feedback.flashOpacity(1), 0.0f);
+  for (int i = 0; i < 11; ++i) feedback.update();
+  EXPECT_GT(feedback.flashOpacity(2), 0.3f);
+  earnValue(2, 1);  // the next maintenance pays again: still glowing fully
+  EXPECT_FLOAT_EQ(feedback.flashOpacity(2), 1.0f);
+  for (int i = 0; i < 30; ++i) feedback.update();
+  EXPECT_FLOAT_EQ(feedback.flashOpacity(2), 0.0f);
+
+  // A purchase the player cannot pay shakes a refusal over the part.
+  game->player1Value = 10;
+  CGamePart* t = game->shop1.templates[0];
+  EXPECT_EQ(buyOrPick(t, 1), nullptr);
+  ASSERT_FALSE(feedback.refusal()->hidden);
+  float x0 = feedback.refusal()->x;
+  feedback.update();
+  feedback.update();
+  EXPECT_NE(feedback.refusal()->x, x0);
+  for (int i = 0; i < 30; ++i) feedback.update();
+  EXPECT_TRUE(feedback.refusal()->hidden);
+  g_feedback = nullptr;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Shops as players see them: which part files land in which shop, the hover
 // marker with the cost slice over the bars, buying at the edge of what a
-// player can pay, the prices, a whole shop picture answering a click, and
-// nothing for sale after the end.
+// player can pay, a whole shop picture answering a click, and nothing for
+// sale after the end.
 #include <algorithm>
 #include <filesystem>
 
@@ -69,8 +69,8 @@ TEST_F(Shop, FilesLandInTheirPlayersShopAndTheHoverShowsWhatTheValueAffords) {
   EXPECT_TRUE(copy->inGrid && !copy->inShop);
 }
 
-TEST_F(Shop, TheCostSliceIsDrawnOverTheBarsAndLeavesWithItsShopAndPricesTravelWithThePanel) {
-  for (const char* name : {"font.png", "p1_scoop.png", "p1_scoop_mask.png"})
+TEST_F(Shop, TheCostSliceIsDrawnOverTheBarsAndAWholeShopPictureAnswersAClick) {
+  for (const char* name : {"p1_scoop.png", "p1_scoop_mask.png"})
     std::filesystem::copy_file(sourceDir() + "/data/gfx/" + name, std::string("data/gfx/") + name);
   testing::internal::CaptureStdout();
   loadAllImages();
@@ -89,21 +89,7 @@ TEST_F(Shop, TheCostSliceIsDrawnOverTheBarsAndLeavesWithItsShopAndPricesTravelWi
   auto drawIndex = [](const CSprite* s) { return std::distance(g_spriteList.begin(), std::find(g_spriteList.begin(), g_spriteList.end(), s)); };
   EXPECT_GT(drawIndex(shop.costSlice), std::max(drawIndex(scene->bar1), drawIndex(scene->dude)));
   EXPECT_TRUE(shop.costSlice->behindGrid);
-  EXPECT_EQ(shop.prices[1]->text(), "7000");
-  EXPECT_LT(shop.prices[1]->glyphs()[0]->color[1], 1.0f) << "more than the player has: dimmed";
-  EXPECT_FLOAT_EQ(shop.prices[0]->glyphs()[0]->color[1], 1.0f);
-  const float below = shop.prices[0]->y() - shop.templates[0]->screenCentre().y;
   for (int i = 0; i < 60; ++i) frame();
-  EXPECT_GT(below, 0);
-  EXPECT_NEAR(shop.prices[0]->y() - shop.templates[0]->screenCentre().y, below, 1.0f);
-  EXPECT_NEAR(shop.prices[0]->x(), shop.templates[0]->screenCentre().x, 0.01f);
-  game->player1Value = 12345;
-  frame();
-  EXPECT_EQ(scene->value1->text() + " " + scene->target1->text() + " " + scene->value2->text(), "12345 30000 5000");
-  const auto& glyphs = scene->value1->glyphs();
-  ASSERT_EQ(glyphs.size(), 5u);  // '1' and '2' are neighbours in the text picture
-  EXPECT_FLOAT_EQ(glyphs[1]->srcX - glyphs[0]->srcX, kGlyphWidth);
-  EXPECT_FLOAT_EQ(glyphs[1]->x - glyphs[0]->x, kGlyphWidth);
 
   // A press anywhere on a shop picture buys; out of the row only the strokes catch a press.
   CGamePart* scoop = shop.templates[2];

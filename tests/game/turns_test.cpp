@@ -1,5 +1,5 @@
-// Turns, the countdown, the value bars, victory, the banner and the breathing
-// background, frame by frame with a fake clock, as the two players see them.
+// Turns, the countdown, the value bars, victory and the banner, frame by
+// frame with a fake clock, as the two players see them.
 #include <algorithm>
 #include <cmath>
 
@@ -126,32 +126,6 @@ TEST_F(Turns, TheBannerDropsInRestsAndRisesOutAndANewOneReplacesIt) {
       EXPECT_LT(scene->bannerPosition.y, l.maxY) << l.at;
     }
   }
-}
-
-TEST_F(Turns, TheBackgroundCopiesStayStillForASecondThenFanOutAndBreathe) {
-  buildScene();
-  ASSERT_EQ(scene->copies.size(), 10u);
-  EXPECT_EQ(g_spriteList.front(), scene->background);
-  EXPECT_EQ(*std::next(g_spriteList.begin()), scene->copies[0]);  // over the background, under all else
-  EXPECT_FLOAT_EQ(scene->copies[9]->color[3], 0.2f);
-  for (int i = 0; i < 50; ++i) scene->update();
-  EXPECT_FLOAT_EQ(scene->copies[9]->x, 256 - 32);
-  EXPECT_FLOAT_EQ(scene->pulse, 1);
-  scene->swayTarget = 0.1f;
-  scene->pulseTarget = 1.01f;
-  for (int i = 0; i < 150; ++i) scene->update();
-  EXPECT_NEAR(scene->copies[9]->rotation, 0.09f, 1e-4);
-  EXPECT_FLOAT_EQ(scene->copies[0]->rotation, 0);
-  CSprite* last = scene->copies[9];
-  EXPECT_NEAR(last->x + last->width * last->scaleX / 2, 256, 1e-3) << "each copy is centred whatever its scale";
-  bool breathed = false;
-  for (int i = 0; i < 20; ++i) scene->update(), breathed |= std::fabs(last->scaleX - 1) > 1e-4;
-  EXPECT_TRUE(breathed);
-  // The stomach is stamped at its place and leaves the grid with the scene.
-  EXPECT_FLOAT_EQ(scene->stomach->gridY, 105.5f);
-  scene.reset();
-  g_scene = nullptr;
-  EXPECT_TRUE(g_spriteList.empty());
 }
 
 }  // namespace
