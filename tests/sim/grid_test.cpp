@@ -54,19 +54,17 @@ TEST_F(SimTest, BloodIsDrawnAsRowRunsOneColumnRightOfItsCells) {
   platform::setDevice(std::make_unique<platform::NullDevice>());
   auto* null = static_cast<platform::NullDevice*>(platform::device());
   null->setRecording(true);
-  struct Case {
+  const struct {
     const char* name;
-    std::vector<std::pair<int, int>> blood, ground;
-    std::vector<std::pair<int, int>> runs;  // first and last column drawn, all in row 50
-  };
-  const Case cases[] = {
+    std::vector<std::pair<int, int>> blood, ground, runs;  // runs: first and last column drawn, all in row 50
+  } cases[] = {
       {"nothing", {}, {}, {}},
       {"one cell", {{10, 50}}, {}, {{11, 11}}},
       {"a run", {{20, 50}, {21, 50}, {22, 50}, {24, 50}, {25, 50}}, {{23, 50}}, {{21, 23}, {25, 26}}},
       {"the last row and column never", {{255, 30}, {100, 210}}, {}, {}},
       {"a run ending at column 254 stops one short", {{253, 50}, {254, 50}}, {}, {{254, 254}}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     grid().clear();
     for (auto [x, y] : c.blood) grid().putBlood(x, y);
@@ -76,15 +74,14 @@ TEST_F(SimTest, BloodIsDrawnAsRowRunsOneColumnRightOfItsCells) {
     EXPECT_EQ(null->records().size(), c.runs.size());
     for (size_t i = 0; i < c.runs.size() && i < null->records().size(); ++i) {
       const platform::DrawRecord& r = null->records()[i];
-      EXPECT_EQ(r.vertexCount, 4);
-      EXPECT_EQ(r.alphaBlend, 1u);
+      EXPECT_EQ(r.vertexCount * 10 + r.alphaBlend, 41u);
       float left = 1e9f, right = -1e9f, top = 1e9f, bottom = -1e9f;
       for (int v = 0; v < 4; ++v) {
         EXPECT_EQ(r.vertices[v].argb, 0xB2FFE014u);
         left = std::min(left, (r.vertices[v].x + 1) * 256), right = std::max(right, (r.vertices[v].x + 1) * 256);
         top = std::min(top, (1 - r.vertices[v].y) * 256), bottom = std::max(bottom, (1 - r.vertices[v].y) * 256);
       }
-      EXPECT_NEAR(left, 101 + c.runs[i].first * kCellW, 1e-3);
+      EXPECT_NEAR(left, 101 + c.runs[i].first * kCellW, 1e-3);  // one column right of the cells
       EXPECT_NEAR(right, 101 + (c.runs[i].second + 1) * kCellW, 1e-3);
       EXPECT_NEAR(top, 237 + 50 * kCellH, 1e-2);
       EXPECT_NEAR(bottom - top, kCellH, 1e-3);

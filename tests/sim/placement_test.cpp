@@ -1,6 +1,8 @@
 // Placing parts on the grid and the edge cases a seeded run seldom reaches:
 // stamping and unstamping masks, blood pushed aside with nowhere to go,
 // turned masks, hit-testing, the collectors' squares and far-flying drops.
+#include <tuple>
+
 #include "app_settings.h"
 #include "sim_fixture.h"
 
@@ -80,15 +82,13 @@ TEST(RotateMask, SizesCentresAndAreasOfTurnedMasks) {
 }
 
 TEST_F(SimTest, AHitTakesThePixelOrItsFourNeighboursButNotDiagonals) {
-  const struct {
-    int col, row;
-    bool hit;
-  } cases[] = {{2, 2, true}, {1, 2, true}, {3, 2, true}, {2, 1, true}, {2, 3, true}, {1, 1, false}, {3, 3, false}, {0, 2, false}};
-  for (const auto& c : cases) {
+  const std::tuple<int, int, bool> cases[] = {{2, 2, true},  {1, 2, true},  {3, 2, true},  {2, 1, true},
+                                               {2, 3, true},  {1, 1, false}, {3, 3, false}, {0, 2, false}};
+  for (auto [col, row, hit] : cases) {
     CAlphaMask mask(5, 5);
-    mask.data[c.col + c.row * 5] = 1;
+    mask.data[col + row * 5] = 1;
     const Vec2 g = screenToGrid({300, 400});
-    EXPECT_EQ(hitTest(part(&mask, g.x, g.y, 1), {300, 400}), c.hit) << c.col << "," << c.row;
+    EXPECT_EQ(hitTest(part(&mask, g.x, g.y, 1), {300, 400}), hit) << col << "," << row;
   }
   EXPECT_FALSE(hitTest(part(nullptr, 50, 50, 3), gridToScreen({50, 50})));
 }

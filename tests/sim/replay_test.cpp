@@ -74,10 +74,7 @@ TEST_F(Replay, PartsDroppedIntoAFullPoolLoseBloodAndTheSpoutRowIsCleaned) {
   stamp(lid, {0, -1});
   expectConsistent();
   EXPECT_GT(bloodStats().lost, 0u);
-  for (int i = 0; i < 44; ++i) {
-    simulationStep();
-    expectConsistent();
-  }
+  for (int i = 0; i < 44; ++i) simulationStep(), expectConsistent();
   EXPECT_GT(bloodStats().cleanedTop, 0u);
   unstamp(lid);
   expectConsistent();

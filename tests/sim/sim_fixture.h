@@ -38,10 +38,7 @@ class SimTest : public ::testing::Test {
     earnings().clear();
     setEarnReceiver([](int player, int amount) { earnings().emplace_back(player, amount); });
   }
-  void TearDown() override {
-    setEarnReceiver(nullptr);
-    resetSimulation();
-  }
+  void TearDown() override { setEarnReceiver(nullptr), resetSimulation(); }
 
   CCellGrid& grid() { return g_cellGrid; }
   CBloodCell* bloodAt(int x, int y) {
