@@ -127,6 +127,9 @@ TEST_F(Shop, TheCostSliceIsDrawnOverTheBarsAndAWholeShopPictureAnswersAClick) {
   EXPECT_EQ(buyOrPick(shop.templates[1], 1), nullptr);
   EXPECT_EQ(buyOrPick(bought, 1), nullptr);
   EXPECT_EQ(g_partList.size(), parts);
+  const Vec2 forSale = game->shop2.templates[1]->screenCentre();
+  for (int i = 0; i < 2; ++i) drag.mouseMotion(forSale.x, forSale.y);
+  EXPECT_TRUE(game->shop2.highlight->hidden && game->shop2.cannotBuy->hidden) << "a marker shown after the end";
 }
 
 }  // namespace

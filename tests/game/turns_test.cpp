@@ -1,5 +1,5 @@
-// Turns, the countdown, the value bars, victory and the banner, frame by
-// frame with a fake clock, as the two players see them.
+// Turns, the countdown, the value bars and victory, frame by frame with a
+// fake clock, as the two players see them.
 #include <algorithm>
 #include <cmath>
 
@@ -69,7 +69,7 @@ TEST_F(Turns, APartHeldAtTheChangeIsDroppedButTheButtonStaysHeld) {
 TEST_F(Turns, AValueAboveTheTargetWinsPlayerOneFirstAndTheGameFreezes) {
   buildGame();
   frame();
-  game->player2Value = 30000;
+  game->player1Value = game->player2Value = 30000;
   frame();
   EXPECT_FALSE(game->gameOver) << "a value equal to the target does not win";
   game->player2Value = game->player1Value = 30001;
@@ -98,34 +98,6 @@ TEST_F(Turns, AValueAboveTheTargetWinsPlayerOneFirstAndTheGameFreezes) {
   drag.mouseMotion(100, 100);
   drag.press();
   EXPECT_EQ(drag.part, nullptr) << "nothing can be picked up any more";
-}
-
-TEST_F(Turns, TheBannerDropsInRestsAndRisesOutAndANewOneReplacesIt) {
-  buildScene();
-  const size_t sprites = g_spriteList.size();
-  scene->showBanner("data/gfx/player2_turn.png", 1500);
-  scene->showBanner("data/gfx/player1_turn.png", 1500);
-  EXPECT_EQ(g_spriteList.size(), sprites + 1);
-  EXPECT_FALSE(scene->banner->behindGrid);
-  EXPECT_FLOAT_EQ(scene->banner->y, -32 - 16);
-  scene->update();
-  EXPECT_FLOAT_EQ(scene->bannerPosition.y, -32 + (156 + 32) * 0.25f);
-  for (int i = 0; i < 30; ++i) now += 16, scene->update();
-  EXPECT_NEAR(scene->bannerPosition.y, 156, 0.5f);
-  EXPECT_FLOAT_EQ(scene->banner->x, 256 - 32);
-  const struct {
-    uint32_t at;
-    float maxY;
-    bool shown;
-  } later[] = {{1000 + 1200, 56, true}, {1000 + 1500, 56, true}, {1000 + 1501, 0, false}};
-  for (const auto& l : later) {
-    now = l.at;
-    scene->update();
-    EXPECT_EQ(scene->banner != nullptr, l.shown) << l.at;
-    if (l.shown) {
-      EXPECT_LT(scene->bannerPosition.y, l.maxY) << l.at;
-    }
-  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ TEST_F(SimTest, StampedMasksBecomeGroundFromAlpha128AndTheFirstPartKeepsConteste
   EXPECT_TRUE(a.inGrid);
   EXPECT_EQ(count(1, 4), 99);
   EXPECT_EQ(grid().at(15, 25), nullptr);  // alpha 127
+  ASSERT_NE(grid().at(16, 25), nullptr);
   EXPECT_EQ(grid().at(16, 25)->getState(), 3);
   EXPECT_EQ(grid().at(25, 30), nullptr);  // the corner is the centre less half the size
   stamp(b, kUp);
