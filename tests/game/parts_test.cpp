@@ -67,7 +67,7 @@ TEST_F(Parts, DestroyingTurnedAndUnturnedPartsFreesEachMaskOnce) {
   turned->setRotation(2.0f);
   ASSERT_NE(turned->rotatedMask, turned->mask.get());
   for (CGamePart* part : {unturned, turned}) {
-    EXPECT_EQ(groundCellsOf(*part) > 0, true);
+    EXPECT_GT(groundCellsOf(*part), 0);
     part->destroy();
     EXPECT_TRUE(!part->rotatedMask && !part->mask && !part->sprite);
     EXPECT_EQ(groundCellsOf(*part), 0);
