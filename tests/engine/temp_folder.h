@@ -1,7 +1,9 @@
 // A scratch folder for tests that read and write files, removed afterwards,
-// and a working-directory switch that returns to the earlier one.
+// a working-directory switch that returns to the earlier one, and what a call
+// printed.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -16,12 +18,9 @@ struct TempFolder {
     if (!mkdtemp(path_.data())) std::abort();
   }
   ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
 
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
-  // Bytes exactly as given, no line-end translation.
   void write(const std::string& name, const std::string& bytes) const { std::ofstream(file(name), std::ios::binary) << bytes; }
   std::string read(const std::string& name) const {
     std::ifstream in(file(name), std::ios::binary);
@@ -40,5 +39,12 @@ struct WorkingDirectory {
   std::filesystem::path previous = std::filesystem::current_path();
   std::error_code ignored;
 };
+
+template <class Call>
+std::string printedBy(Call call) {
+  testing::internal::CaptureStdout();
+  call();
+  return testing::internal::GetCapturedStdout();
+}
 
 }  // namespace engine_tests

@@ -1,6 +1,5 @@
-// The XML reader as a modder meets it: what trees and events come out of the
-// files people actually write, including the odd ones, and the byte-string
-// helpers under it.
+// The XML reader as a modder meets it: trees and events from the files people
+// actually write, odd ones included, and the string helpers under it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,7 +32,6 @@ TEST(XmlReader, TreesFromFiles) {
   } cases[] = {
       {"<a>1</a>\n", "a=1"},
       {"<a>\n  hello\n\tworld  \n</a>\n", "a=helloworld"},  // lines are joined without separator
-      {"<a> \t two  words \t</a>", "a=two  words"},
       {"<r>\n<a>1</a>\njunk\n<b>2</b>\n</r>\n", "r=junk{a=1,b=2}"},
       {"<r>first<a/>second</r>", "r=second{a}"},  // the last piece of text wins
       {"<a x=\"&lt;q&gt;\">&lt;b&gt;</a>", "a x:&lt;q&gt;=<b>"},  // entities decoded in values only
@@ -41,16 +39,12 @@ TEST(XmlReader, TreesFromFiles) {
       {"<a>&amp;lt;|&amp;apos;|&amp;amp;|&quot;x&quot;|&apos;|&#65;</a>", "a=&lt;|'|&|\"x\"|'|&#65;"},
       {"<S>\r\n  <P>\r\n    a.png\r\n  </P>\r\n  <N>3</N>\r\n</S>\r\n", "S{P=a.png,N=3}"},
       {"<a>\r\rx\r\r\n</a>", "a=\r\rx\r"},  // only one carriage return per line is a line end
-      {"<p zeta=\"1\" alpha=\"2\" mid=\"3\"></p>", "p alpha:2 mid:3 zeta:1"},
-      {"<part id=\"7\" kind=\"a b\">x</part>", "part id:7 kind:a b=x"},
+      {"<r><p zeta=\"1\" alpha=\"2\" mid=\"3\"/><q/></r>", "r{p alpha:2 mid:3 zeta:1,q}"},
       // Unquoted values lose their first and last characters; single quotes protect nothing.
       {"<a w=1234 x=12 y=1 z='a b'/>", "a b' w:23 x: y: z:"},
       {"<a x=\"first\" x=\"second\"/>", "a x:first"},
-      {"<a b>v</a b>", "a b=v"},
-      {"<r><!-- a comment --><a>1</a></r>", "r{a=1}"},
       {"<r>\n<!-- x > y -->\n<a>1</a>\n</r>", "r=y -->{a=1}"},  // a comment ends at its first ">"
       {"<?xml version=\"1.0\"?>\n<S>\n<D>1</D>\n</S>\n", "S{D=1}"},
-      {"<r><a>1</b><c>2</c></r>", "r{a=1,c=2}"},  // end tag names are not checked
       {"</x>\n<r>1</r>\n</r>\n<second><c/></second>\n", "r=1"},
       {"<r><a><b>x</b></r>", "r{a{b=x}}"},
       {"", "<no root>"},
@@ -61,9 +55,6 @@ TEST(XmlReader, TreesFromFiles) {
     EXPECT_EQ(c.tree, shape(brin::ParseXmlFile(folder.file("doc.xml")).get())) << c.file;
   }
   EXPECT_EQ("<no root>", shape(brin::ParseXmlFile("/no/such/folder/file.xml").get()));
-  brin::CXmlNode node("n");
-  node.AddAttribute("a", brin::CVariant(std::string("1")));
-  EXPECT_EQ("", node.GetAttributeName(1));  // past the last attribute
 }
 
 // Records the events lines produce, one string each.
@@ -89,7 +80,6 @@ TEST(XmlReader, EventsFromLines) {
       {{"<r>", "<a x=>", "<y=\"1\">", "<part", "id=\"3\">", "<ok/>", "</r>"}, "open r|open ok|close ok|close r|"},
       {{"<r>", "<a/>", "<a />", "</r>"}, "open r|open a|close a|open a |close a |close r|"},
       {{"<part  ", "id>"}, "open partid|"},
-      {{"<r><?pi data?></r>"}, "open r|close r|"},
       {{"<r>in</r>after"}, "open r|text in|close r|"},  // text after the last tag is never delivered
   };
   for (const auto& c : cases) {
@@ -110,17 +100,13 @@ TEST(Text, TrimReplaceFindAndLower) {
   EXPECT_EQ("a b", brin::Trim(" \t a b\t "));
   EXPECT_EQ("\r\na\n", brin::Trim(" \r\na\n "));  // only blanks and tabs count
   EXPECT_EQ("&", brin::ReplaceAll("&amp;", "&", "&amp;amp;amp;"));  // replacements are examined again
-  EXPECT_EQ("x-y+z", brin::ReplaceAll("+", "-", "x+y+z", 1));
-  EXPECT_EQ("same", brin::ReplaceAll("", "x", "same"));
   // A replacement holding the search text would never end without a limit.
   EXPECT_EQ("aaaa", brin::ReplaceAll("a", "aa", "aa"));
   EXPECT_EQ("aaaa", brin::ReplaceAll("a", "aa", "a", 3));
   std::string many;
   for (int i = 0; i < 200000; ++i) many += "&lt;";
   EXPECT_EQ(std::string(200000, '<'), brin::ReplaceAll("&lt;", "<", many));
-  EXPECT_EQ(7u, brin::FindOutsideQuotes(" ", "\"a b c\" d"));
-  EXPECT_EQ(std::string::npos, brin::FindOutsideQuotes(" ", "\"a b"));
-  EXPECT_EQ(3u, brin::FindOutsideQuotes(" ", "a b c", 2));
+  EXPECT_EQ(std::string::npos, brin::FindOutsideQuotes(" ", "\"a b"));  // an unclosed quote hides the rest
   EXPECT_EQ("data/gfx/\xC3\x84pfel.png", brin::ToLower("Data/GFX/\xC3\x84pfel.PNG"));  // UTF-8 survives
 }
 

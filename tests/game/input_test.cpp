@@ -38,10 +38,13 @@ TEST_F(PlayerInputSeam, TheMouseActsOnlyForThePlayerWhoseTurnItIs) {
   hand(1, PlayerAction::kButtonUp, kLeftButton);
   EXPECT_FLOAT_EQ(bought->rotation, 0.15f);
   EXPECT_NE(bought->placedTime, 0u);
-  // A button held over the turn change is let go only by its own hand.
+  // A part held over the turn change is dropped there, but the button is let go only by its own hand.
+  CGamePart* held = placePart(1, Vec2{400, 150}, false);
   hand(1, PlayerAction::kMouseMotion, 0, Vec2{400, 150});
   hand(1, PlayerAction::kButtonDown, kLeftButton);
+  ASSERT_EQ(drag.part, held);
   game->changeTurn(2, *scene, drag);
+  EXPECT_TRUE(drag.part == nullptr && held->placedTime == now);
   hand(2, PlayerAction::kButtonDown, kLeftButton);
   hand(2, PlayerAction::kButtonUp, kLeftButton);
   EXPECT_EQ(drag.holder * 10 + drag.held, 11);
