@@ -1,5 +1,5 @@
-// The game settings file and the players' values: what a modder writes into
-// data/settings.xml, what the game writes back, and earning and spending.
+// The game settings file: what a modder writes into data/settings.xml and
+// what the game writes back; spending is the shop tests', earning the replays'.
 #include <sys/stat.h>
 
 #include "game_world.h"
@@ -52,18 +52,4 @@ TEST_F(Settings, ASettingsFifoNeitherHangsStartUpNorIsReplaced) {
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
   frame();
   EXPECT_EQ(game->currentPlayer, 1);
-}
-
-TEST_F(Settings, SpendingNeedsTheWholePriceAndEarningIgnoresUnknownPlayers) {
-  buildGame();
-  EXPECT_TRUE(spendValue(1, 5000));
-  EXPECT_FLOAT_EQ(game->player1Value, 0);
-  game->player1Value = 4999.5f;
-  EXPECT_FALSE(spendValue(1, 5000));
-  EXPECT_TRUE(spendValue(-1, 1000));  // any other player number spends from player 2
-  earnValue(3, 100);
-  earnValue(0, 100);
-  earnValue(1, 40000);  // uncapped
-  EXPECT_FLOAT_EQ(game->player1Value, 44999.5f);
-  EXPECT_FLOAT_EQ(game->player2Value, 4000);
 }
