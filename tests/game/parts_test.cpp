@@ -168,10 +168,10 @@ TEST_F(Parts, BlastsCollectorFlashesAndRefusalsShowAndFade) {
   bomb->drop();
   ASSERT_EQ(feedback.blastsShowing(), 1u);
   const CSprite* ring = feedback.blastSprite(0);
-  feedback.update();
+  for (int i = 0; i < 20; ++i) feedback.update();
   EXPECT_LT(ring->color[3], 1.0f);
-  EXPECT_EQ(feedback.blastsShowing(), 1u);
-  for (int i = 0; i < 40; ++i) feedback.update();
+  EXPECT_EQ(feedback.blastsShowing(), 1u) << "the blast should last about half a second";
+  for (int i = 0; i < 20; ++i) feedback.update();
   EXPECT_EQ(feedback.blastsShowing(), 0u);
 
   earnValue(2, 1);
