@@ -141,6 +141,10 @@ void CXmlParser::ProcessTag() {
   }
   // Comments, document types and XML declarations alike carry no element.
   if (contents[0] == '!' || contents[0] == '?') return;
+  // The closing slash comes off first, or the last attribute's value would
+  // swallow it along with its closing quote.
+  const bool selfClosing = contents.back() == '/';
+  if (selfClosing) contents.pop_back();
   std::string name;
   if (contents.find('=') == std::string::npos) {
     name = contents;
@@ -152,15 +156,9 @@ void CXmlParser::ProcessTag() {
     attributes.clear();
     return;
   }
-  if (name.back() == '/') {
-    name.pop_back();
-    if (handler) handler->StartElement(name, attributes);
-    attributes.clear();
-    if (handler) handler->EndElement(name);
-  } else {
-    if (handler) handler->StartElement(name, attributes);
-    attributes.clear();
-  }
+  if (handler) handler->StartElement(name, attributes);
+  attributes.clear();
+  if (selfClosing && handler) handler->EndElement(name);
 }
 
 bool CXmlParser::SplitAttributes(const std::string& contents, std::string& name) {

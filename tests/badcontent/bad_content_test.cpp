@@ -1,11 +1,10 @@
-// The game on broken content: garbage part files, no board, pictures that are
-// not pictures or lie about their size, masks without alpha, a settings file
-// full of nonsense. It reports what it cannot use and plays on, or refuses to
-// start with a clear message; it never crashes.
+// The game on broken content (garbage files, no board, lying pictures, part files
+// that are not files or never end) reports what it cannot use and plays on, or
+// refuses to start with a clear message.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,128 +14,67 @@
 
 namespace {
 
-using testing_support::GameScript;
-using testing_support::TimedEvent;
+namespace fs = std::filesystem;
+using namespace testing_support;
 
-const std::string kBad = "tests/badcontent/data";
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-TimedEvent at(uint32_t tick, SDL_Event e) {
-  TimedEvent t;
-  t.tick = tick;
-  t.event = e;
-  return t;
-}
-
-// Clicks along both shop rows, drags what comes to hand into the stomach,
-// turns it, and drives both players, over several turns.
-std::vector<TimedEvent> clumsyPlay() {
-  std::vector<TimedEvent> out;
-  for (uint32_t turn = 0; turn < 4; ++turn) {
-    uint32_t t0 = 800 + turn * 5800;
-    for (int slot = 0; slot < 6; ++slot) {
-      uint32_t t = t0 + static_cast<uint32_t>(slot) * 700;
-      int x = 60 + slot * 65;
-      out.push_back(at(t, testing_support::motionEvent(x, 90)));
-      out.push_back(at(t + 16, testing_support::motionEvent(x + 1, 91)));
-      out.push_back(at(t + 40, testing_support::buttonEvent(true, 1, x + 1, 91)));
-      out.push_back(at(t + 100, testing_support::motionEvent(250, 300)));
-      out.push_back(at(t + 200, testing_support::buttonEvent(true, 4, 250, 300)));
-      out.push_back(at(t + 260, testing_support::buttonEvent(true, 5, 250, 300)));
-      out.push_back(at(t + 300, testing_support::motionEvent(260, 420)));
-      out.push_back(at(t + 400, testing_support::buttonEvent(false, 1, 260, 420)));
+// Over several turns: buys from both shop rows, drops and turns it all, steers both players.
+GameScript clumsyPlay(uint32_t durationMs, const std::string& gfx, const std::string& parts) {
+  GameScript s;
+  s.durationMs = durationMs, s.gfxDir = gfx, s.partsDir = parts;
+  for (uint32_t t0 = 800; t0 < 800 + 4 * 5800; t0 += 5800) {
+    for (int slot = 0, x = 60; slot < 6; ++slot, x += 65) {
+      const uint32_t t = t0 + static_cast<uint32_t>(slot) * 700;
+      s.events.insert(s.events.end(), {{t, motionEvent(x, 90)}, {t + 16, motionEvent(x + 1, 91)},
+                                       {t + 40, buttonEvent(true, 1, x + 1, 91)}, {t + 100, motionEvent(250, 300)},
+                                       {t + 200, buttonEvent(true, 4, 250, 300)}, {t + 260, buttonEvent(true, 5, 250, 300)},
+                                       {t + 300, motionEvent(260, 420)}, {t + 400, buttonEvent(false, 1, 260, 420)}});
     }
-    out.push_back(at(t0, testing_support::keyEvent(true, SDLK_w)));
-    out.push_back(at(t0 + 50, testing_support::keyEvent(true, SDLK_UP)));
-    out.push_back(at(t0 + 300, testing_support::keyEvent(true, SDLK_a)));
-    out.push_back(at(t0 + 2000, testing_support::keyEvent(false, SDLK_a)));
-    out.push_back(at(t0 + 2500, testing_support::keyEvent(false, SDLK_w)));
-    out.push_back(at(t0 + 2600, testing_support::keyEvent(false, SDLK_UP)));
+    s.events.insert(s.events.end(), {{t0, keyEvent(true, SDLK_w)}, {t0 + 50, keyEvent(true, SDLK_UP)},
+                                     {t0 + 300, keyEvent(true, SDLK_a)}, {t0 + 2000, keyEvent(false, SDLK_a)},
+                                     {t0 + 2500, keyEvent(false, SDLK_w)}, {t0 + 2600, keyEvent(false, SDLK_UP)}});
   }
-  return out;
+  std::stable_sort(s.events.begin(), s.events.end(), [](const TimedEvent& a, const TimedEvent& b) { return a.tick < b.tick; });
+  return s;
 }
 
 TEST(BadContent, BrokenPartsPicturesBoardAndSettingsAreReportedAndTheGamePlaysOn) {
-  GameScript s;
-  s.seed = 9;
-  s.durationMs = 25000;
-  s.gfxDir = kBad + "/gfx";
-  s.partsDir = kBad + "/parts";
-  s.settingsXml = readText(kBad + "/settings_garbage.xml");
-  ASSERT_FALSE(s.settingsXml.empty());
-  s.events = clumsyPlay();
-  auto r = testing_support::runGame(s);
-
-  ASSERT_TRUE(r.started) << r.output;
-  ASSERT_FALSE(r.crashed) << "exit " << r.exitCode << "\n" << r.output;
-  EXPECT_GT(r.frames, 1500);
-  const std::string& out = r.output;
+  GameScript s = clumsyPlay(25000, "tests/badcontent/data/gfx", "tests/badcontent/data/parts");
+  std::stringstream settings;
+  settings << std::ifstream("tests/badcontent/data/settings_garbage.xml").rdbuf();
+  s.settingsXml = settings.str(), s.seed = 9;
+  auto r = runGame(s);
+  ASSERT_TRUE(r.started && !r.crashed && r.frames > 1500) << "exit " << r.exitCode << "\n" << r.output;
   // Every directory entry gets its line, after the failure line of what is
   // not a picture: the sub-folder, a text file, a lying header, a cut file.
-  for (const char* name : {"old", "not_a_picture.png", "huge_header.png", "truncated.png", "a_gif.gif"}) {
-    std::string path = std::string("data/gfx/") + name;
-    EXPECT_NE(out.find("Couldn't load image: " + path + "\nLoaded: " + path + "\n"), std::string::npos) << name;
-  }
-  EXPECT_NE(out.find("Loaded: data/gfx/opaque_picture.png\n"), std::string::npos);
-  // The part whose fields stand out of order is still read, with warnings.
-  EXPECT_NE(out.find("Xml warning a child node wasn't in the place it should be, order fucked up in node: GamePart"),
-            std::string::npos);
-  // The board and the scene's pictures are missing, and say so.
-  EXPECT_NE(out.find("Couldn't load image: data/gfx/background.jpg\n"), std::string::npos);
+  for (std::string path : {"old", "not_a_picture.png", "huge_header.png", "truncated.png", "a_gif.gif"})
+    EXPECT_NE(r.output.find("Couldn't load image: data/gfx/" + path + "\nLoaded: data/gfx/" + path + "\n"), std::string::npos) << path;
+  for (const char* line : {"Loaded: data/gfx/opaque_picture.png\n", "Couldn't load image: data/gfx/background.jpg\n",
+                           // The part whose fields stand out of order is still read, with warnings.
+                           "Xml warning a child node wasn't in the place it should be, order fucked up in node: GamePart"})
+    EXPECT_NE(r.output.find(line), std::string::npos) << line;
 }
 
 TEST(BadContent, PartFilesThatAreNotFilesOrNeverEndAreSkippedOrCutAndTheGamePlays) {
-  namespace fs = std::filesystem;
   char tmpl[] = "/tmp/vesicor-parts-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const std::string parts = tmpl;
-  for (const auto& entry : fs::directory_iterator("data/parts")) {
+  for (const auto& entry : fs::directory_iterator("data/parts"))
     fs::create_symlink(fs::absolute(entry.path()), parts + "/" + entry.path().filename().string());
-  }
   ASSERT_EQ(mkfifo((parts + "/player1_zz_fifo.xml").c_str(), 0600), 0);
   fs::create_symlink("/dev/zero", parts + "/player2_zz_zero.xml");
   std::ofstream(parts + "/player2_zz_endless.xml") << std::string(3 << 20, '<');
-  GameScript s;
-  s.seed = 4;
-  s.durationMs = 8000;
-  s.partsDir = parts;
-  s.events = clumsyPlay();
-  auto r = testing_support::runGame(s);
-  fs::remove_all(parts);
-
-  ASSERT_TRUE(r.started) << r.output;
-  ASSERT_FALSE(r.crashed) << "exit " << r.exitCode << "\n" << r.output;
-  EXPECT_GT(r.frames, 400);
+  auto r = runGame(clumsyPlay(8000, "data/gfx", parts));
+  ASSERT_TRUE(r.started && !r.crashed && r.frames > 400) << "exit " << r.exitCode << "\n" << r.output;
   for (const char* line : {"Skipped data/parts/player1_zz_fifo.xml: not a regular file\n",
                            "Skipped data/parts/player2_zz_zero.xml: not a regular file\n",
-                           "Cut data/parts/player2_zz_endless.xml after 1048576 bytes: a line longer than 1048576 bytes\n"}) {
+                           "Cut data/parts/player2_zz_endless.xml after 1048576 bytes: a line longer than 1048576 bytes\n"})
     EXPECT_NE(r.output.find(line), std::string::npos) << line << r.output;
-  }
-}
-
-TEST(BadContent, NoPartsAtAllRefusesToStartWithAMessage) {
-  char tmpl[] = "/tmp/vesicor-empty-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  std::string gfx = std::string(tmpl) + "/gfx", parts = std::string(tmpl) + "/parts";
-  ASSERT_EQ(mkdir(gfx.c_str(), 0755), 0);
-  ASSERT_EQ(mkdir(parts.c_str(), 0755), 0);
-  GameScript s;
-  s.durationMs = 1000;
-  s.gfxDir = gfx;
-  s.partsDir = parts;
-  auto r = testing_support::runGame(s);
-  rmdir(gfx.c_str());
-  rmdir(parts.c_str());
-  rmdir(tmpl);
-  EXPECT_FALSE(r.started);
-  EXPECT_FALSE(r.crashed);
-  EXPECT_NE(r.output.find("Cannot start"), std::string::npos) << r.output;
+  // No parts at all: start-up refuses with a message.
+  fs::remove_all(parts);
+  fs::create_directories(parts + "/gfx");
+  auto empty = runGame(clumsyPlay(1000, parts + "/gfx", parts + "/gfx"));
+  fs::remove_all(parts);
+  EXPECT_TRUE(!empty.started && !empty.crashed && empty.output.find("Cannot start") != std::string::npos) << empty.output;
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Writing the player's settings when things go wrong: a write that fails part
-// way, a process killed in the middle of it, two copies of the game at once,
-// a file behind a symbolic link, and the rule for keeping a copy (.bak).
+// Files when things go wrong: settings writes that fail, die or race, links,
+// the .bak rule, and hostile input that must neither exhaust the stack nor hang.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,9 +19,8 @@
 namespace {
 
 struct Settings {
-  float turnLength = 5000;
-  float changeTime = 749;
-  bool dragging = false;
+  float turnLength = 3000, changeTime = 10;
+  bool dragging = true;
   void Bind(brin::CXmlBindContext& ctx) {
     brin::BindField(ctx, "TurnLength", turnLength, "s", 1);
     brin::BindField(ctx, "ChangeTime", changeTime, "s", 2);
@@ -31,40 +28,9 @@ struct Settings {
   }
 };
 
-const char* const kHandSet =
+const std::string kHandSet =
     "<Settings>\n  <TurnLength>\n    3000\n  </TurnLength>\n  <ChangeTime>\n    10\n  </ChangeTime>\n"
     "  <DraggingAllowed>\n    1\n  </DraggingAllowed>\n</Settings>\n";
-
-struct ChildRun {
-  int status = 0;
-  std::string errors;  // what the child wrote on standard error
-};
-
-// Runs `body` in a child process, so resource limits and signals stay there.
-ChildRun inChild(const std::function<void()>& body) {
-  int pipeFds[2];
-  EXPECT_EQ(0, pipe(pipeFds));
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(pipeFds[0]);
-    dup2(pipeFds[1], STDERR_FILENO);
-    body();
-    _exit(0);
-  }
-  close(pipeFds[1]);
-  ChildRun run;
-  char buffer[512];
-  ssize_t n;
-  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) run.errors.append(buffer, static_cast<size_t>(n));
-  close(pipeFds[0]);
-  waitpid(pid, &run.status, 0);
-  return run;
-}
-
-void limitFileSize(rlim_t bytes) {
-  rlimit limit{bytes, bytes};
-  setrlimit(RLIMIT_FSIZE, &limit);
-}
 
 std::vector<std::string> entries(const std::string& folder) {
   std::vector<std::string> names;
@@ -73,45 +39,50 @@ std::vector<std::string> entries(const std::string& folder) {
   return names;
 }
 
-TEST(SafeWrite, AFailedOrKilledWriteLeavesTheOldFileWhole) {
-  struct Case {
+TEST(SafeWrite, AFailedOrKilledWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
+  const struct {
     const char* name;
-    std::function<void(const engine_tests::TempFolder&)> prepare;  // in the parent
-    std::function<void()> fault;                                    // in the child, before writing
-    std::string path;                                               // relative to the folder
-    std::string line;                                               // expected on standard error
-    int killedBy;                                                   // 0: the child returns
+    std::function<void()> fault;  // in the child, before writing
+    std::string path, line;       // the line expected on standard error
+    int killedBy;                 // 0: the child returns
+  } cases[] = {
+      {"file-size limit", [] { signal(SIGXFSZ, SIG_IGN); }, "s.xml", ": File too large; the file was left as it was\n", 0},
+      {"killed at the write", [] {}, "s.xml", "", SIGXFSZ},
+      {"a folder in the way", nullptr, "d.xml", ": not a regular file; the file was left as it was\n", 0},
+      {"no such folder", nullptr, "gone/s.xml", ": No such file or directory; the file was left as it was\n", 0},
   };
-  const Case cases[] = {
-      {"file-size limit", nullptr, [] {
-         signal(SIGXFSZ, SIG_IGN);
-         limitFileSize(64);
-       }, "s.xml",
-       ": File too large; the file was left as it was\n", 0},
-      {"killed at the write", nullptr, [] { limitFileSize(64); }, "s.xml", "", SIGXFSZ},
-      {"a folder in the way", [](const engine_tests::TempFolder& f) { f.makeFolder("d.xml"); }, nullptr, "d.xml",
-       ": not a regular file; the file was left as it was\n", 0},
-      {"no such folder", nullptr, nullptr, "gone/s.xml", ": No such file or directory; the file was left as it was\n",
-       0},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     engine_tests::TempFolder folder;
     folder.write("s.xml", kHandSet);
-    if (c.prepare) c.prepare(folder);
+    folder.makeFolder("d.xml");
     const std::vector<std::string> before = entries(folder.path());
     const std::string path = folder.file(c.path);
-    const ChildRun run = inChild([&] {
-      if (c.fault) c.fault();
+    int errors[2];  // a pipe, as the file-size limit would cut a file short
+    ASSERT_EQ(0, pipe(errors));
+    const pid_t pid = fork();
+    if (pid == 0) {  // limits and signals stay in the child
+      dup2(errors[1], STDERR_FILENO);
+      if (c.fault) {
+        c.fault();
+        const rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+      }
       Settings fresh;
+      fresh.turnLength = 5000;
       brin::WriteXmlFile(fresh, path, "Settings");
-    });
-    if (c.killedBy) {
-      ASSERT_TRUE(WIFSIGNALED(run.status));
-      EXPECT_EQ(c.killedBy, WTERMSIG(run.status));
-    } else {
-      ASSERT_TRUE(WIFEXITED(run.status));
-      EXPECT_EQ("Could not write " + path + c.line, run.errors);
+      _exit(0);
+    }
+    close(errors[1]);
+    std::string printed;
+    char buffer[512];
+    for (ssize_t n; (n = read(errors[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
+    close(errors[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(c.killedBy, WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(c.killedBy ? "" : "Could not write " + path + c.line, printed);
+    if (!c.killedBy) {  // a killed write may leave its temporary file, never a half-written original
       EXPECT_EQ(before, entries(folder.path())) << "a temporary file was left behind";
     }
     EXPECT_EQ(kHandSet, folder.read("s.xml"));
@@ -124,17 +95,17 @@ TEST(SafeWrite, TwoCopiesRewritingAtOnceKeepTheHandSetValues) {
   const std::string path = folder.file("s.xml");
   std::vector<pid_t> children;
   for (int copy = 0; copy < 4; ++copy) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      for (int round = 0; round < 50; ++round) {
-        Settings s;
-        brin::ReadXmlFile(s, path, "Settings");
-        if (s.turnLength != 3000 || s.changeTime != 10 || !s.dragging) _exit(1);
-        brin::RewriteXmlFile(s, path, "Settings");
-      }
-      _exit(0);
+    if (const pid_t pid = fork()) {
+      children.push_back(pid);
+      continue;
     }
-    children.push_back(pid);
+    for (int round = 0; round < 50; ++round) {
+      Settings s{0, 0, false};
+      brin::ReadXmlFile(s, path, "Settings");
+      if (s.turnLength != 3000 || s.changeTime != 10 || !s.dragging) _exit(1);
+      brin::RewriteXmlFile(s, path, "Settings");
+    }
+    _exit(0);
   }
   for (pid_t pid : children) {
     int status = 0;
@@ -154,9 +125,6 @@ TEST(SafeWrite, ALinkedFileStaysALinkAndItsTargetKeepsItsMode) {
   ASSERT_EQ(0, symlink("real/s.xml", folder.file("middle").c_str()));
   ASSERT_EQ(0, symlink(folder.file("middle").c_str(), folder.file("s.xml").c_str()));
   Settings s;
-  s.turnLength = 3000;
-  s.changeTime = 10;
-  s.dragging = true;
   ASSERT_TRUE(brin::ReplaceFile(folder.file("s.xml"), brin::ComposeXmlText(*brin::BuildXmlTree(s, "Settings"))));
   struct stat info {};
   ASSERT_EQ(0, lstat(folder.file("s.xml").c_str(), &info));
@@ -168,51 +136,91 @@ TEST(SafeWrite, ALinkedFileStaysALinkAndItsTargetKeepsItsMode) {
 }
 
 TEST(SafeWrite, ACopyIsKeptOnlyWhenTheRewriteWouldChangeWhatTheFileHeld) {
-  const std::string written = kHandSet;
-  struct Case {
-    const char* before;
-    bool changes;
-  };
-  const Case cases[] = {
-      {kHandSet, false},
-      {"<Settings><TurnLength>3000.0</TurnLength><DraggingAllowed>1</DraggingAllowed></Settings>", false},
-      {"\r\n<Settings>\r\n<ChangeTime>\r\n1e1\r\n</ChangeTime>\r\n</Settings>\r\n", false},
-      {"", false},
-      {" \n", false},
-      {"<Settings><TurnLength>300</TurnLength></Settings>", true},
-      {"<Settings><TurnLength>3000</TurnLength><Volume>3</Volume></Settings>", true},
-      {"<Settings><TurnLength>3000</TurnLength><TurnLength>3000</TurnLength></Settings>", true},
-      {"<Settings>\n<!-- was:\n<TurnLength>3000</TurnLength>\n-->\n<ChangeTime>10</ChangeTime>\n</Settings>", true},
-      {"<Settings>\n<TurnLength\n unit=\"ms\">3000</TurnLength>\n<ChangeTime>10</ChangeTime>\n</Settings>", true},
-      {"<?xml version=\"1.0\"?>\n<Settings><TurnLength>3000</TurnLength></Settings>", true},
-      {"<Settings>note<TurnLength>3000</TurnLength></Settings>", true},
-      {"<Settings><TurnLength/></Settings>", true},
-      {"<Config><TurnLength>3000</TurnLength></Config>", true},
-      {"<Settings><TurnLength>3000</TurnLength></Settings>trailing", true},
-      {"<Settings><TurnLength>3000</TurnLength>", true},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.changes, brin::RewriteChangesContent(c.before, written)) << c.before;
-  }
+  const char* const same[] = {
+      "", kHandSet.c_str(), "\r\n<Settings>\r\n<ChangeTime>\r\n1e1\r\n</ChangeTime>\r\n</Settings>\r\n"};
+  const char* const changed[] = {
+      "<Settings><TurnLength>300</TurnLength></Settings>",
+      "<Settings><TurnLength>3000</TurnLength><TurnLength>3000</TurnLength></Settings>",
+      "<Settings>\n<!-- was:\n<TurnLength>3000</TurnLength>\n-->\n<ChangeTime>10</ChangeTime>\n</Settings>",
+      "<Settings>\n<TurnLength\n unit=\"ms\">3000</TurnLength>\n<ChangeTime>10</ChangeTime>\n</Settings>",
+      "<?xml version=\"1.0\"?>\n<Settings><TurnLength>3000</TurnLength></Settings>",
+      "<Config><TurnLength>3000</TurnLength></Config>", "<Settings><TurnLength>3000</TurnLength>"};
+  for (const char* before : same) EXPECT_FALSE(brin::RewriteChangesContent(before, kHandSet)) << before;
+  for (const char* before : changed) EXPECT_TRUE(brin::RewriteChangesContent(before, kHandSet)) << before;
+  // The kept copy through the file is the game's settings test's; an unchanged file gets none.
+  engine_tests::TempFolder folder;
+  folder.write("s.xml", kHandSet);
+  EXPECT_EQ("", engine_tests::printedBy([&] { brin::RewriteFile(folder.file("s.xml"), kHandSet); }));
+  EXPECT_EQ(std::vector<std::string>{"s.xml"}, entries(folder.path()));
+}
 
-  // Through the file: the copy holds the old bytes exactly, and one line
-  // names both files; an unchanged file gets neither.
-  for (const Case& c : {cases[0], cases[8]}) {
+struct Small {
+  int a = 3;
+  void Bind(brin::CXmlBindContext& ctx) { brin::BindField(ctx, "a", a, "h", 1); }
+};
+
+TEST(XmlHostileInput, WideDeepManyAttributedAndBrokenFilesReadBindAndWriteBack) {
+  const int tagsOnOneLine = static_cast<int>((brin::kMaxLineBytes - 64) / 4), million = 1000000, attributes = 60000;
+  std::string wide = "<r>", deep = "<r><a>5</a>\n", attributed = "<r";
+  for (int i = 0; i < tagsOnOneLine; ++i) wide += "<x/>";
+  for (int i = 0; i < million; ++i) deep += "<n>\n";
+  for (int i = 0; i < attributes; ++i) attributed += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+  const struct {
+    const char* name;
+    std::string text;
+    int children, attributes, a;
+    size_t writtenLines;  // at least
+  } cases[] = {
+      {"a quarter million tags on one line", wide + "<a>9</a></r>", tagsOnOneLine + 1, 0, 9, 0},
+      {"a million unclosed nested tags", deep, 2, 0, 5, 2 * static_cast<size_t>(million)},
+      {"sixty thousand attributes", attributed + "><a>1</a></r>", 1, attributes, 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     engine_tests::TempFolder folder;
-    folder.write("s.xml", c.before);
-    testing::internal::CaptureStdout();
-    brin::RewriteFile(folder.file("s.xml"), written);
-    const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(written, folder.read("s.xml"));
-    if (c.changes) {
-      EXPECT_EQ(c.before, folder.read("s.xml.bak"));
-      EXPECT_EQ(folder.file("s.xml") + " would change when written back; the file as it was is kept in " +
-                    folder.file("s.xml.bak") + "\n",
-                printed);
-    } else {
-      EXPECT_EQ(std::vector<std::string>{"s.xml"}, entries(folder.path()));
-      EXPECT_EQ("", printed);
-    }
+    folder.write("f.xml", c.text);
+    auto tree = brin::ParseXmlFile(folder.file("f.xml"));
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(c.children * 100000 + c.attributes, tree->GetChildCount() * 100000 + tree->GetAttributeCount());
+    const std::string copy = brin::ComposeXmlText(*tree);
+    EXPECT_GE(static_cast<size_t>(std::count(copy.begin(), copy.end(), '\n')), c.writtenLines);
+    tree.reset();
+    Small record;
+    engine_tests::printedBy([&] { brin::ReadXmlFile(record, folder.file("f.xml"), "r"); });
+    EXPECT_EQ(c.a, record.a);
+  }
+}
+
+TEST(XmlHostileInput, WhatIsNotAFileIsSkippedAndTooMuchIsCutWithOneLine) {
+  const std::string head = "<r><a>7</a>", max = std::to_string(brin::kMaxLineBytes);
+  std::string tooLong = head + "\n";
+  while (tooLong.size() <= brin::kMaxFileBytes) tooLong += std::string(999, 'x') + "\n";
+  tooLong.resize(brin::kMaxFileBytes + 1);  // one byte over is already too long
+  using Make = std::function<void(const engine_tests::TempFolder&, const std::string&)>;
+  const struct {
+    const char* name;
+    Make make;
+    std::string line;  // after the path; "Cut" lines read the head
+  } cases[] = {
+      {"a FIFO with no writer", [](auto&, const std::string& p) { mkfifo(p.c_str(), 0600); }, ": not a regular file\n"},
+      {"a link to an endless device", [](auto&, const std::string& p) { ASSERT_EQ(0, symlink("/dev/zero", p.c_str())); },
+       ": not a regular file\n"},
+      {"a folder", [](auto&, const std::string& p) { mkdir(p.c_str(), 0700); }, ": not a regular file\n"},
+      {"a line without end", [&](auto& f, auto&) { f.write("p.xml", head + std::string(2 * brin::kMaxLineBytes, 'x')); },
+       " after " + max + " bytes: a line longer than " + max + " bytes\n"},
+      {"a file too long", [&](auto& f, auto&) { f.write("p.xml", tooLong); },
+       " after " + std::to_string(brin::kMaxFileBytes) + " bytes: the file is longer\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    engine_tests::TempFolder folder;
+    const std::string path = folder.file("p.xml");
+    c.make(folder, path);
+    Small record;
+    const bool cut = c.line[0] == ' ';
+    EXPECT_EQ((cut ? "Cut " : "Skipped ") + path + c.line,
+              engine_tests::printedBy([&] { brin::ReadXmlFile(record, path, "r"); }));
+    EXPECT_EQ(cut ? 7 : 3, record.a);
   }
 }
 

@@ -1,40 +1,50 @@
-// A scratch folder for tests that read and write files, removed afterwards.
+// A scratch folder for tests that read and write files, removed afterwards,
+// a working-directory switch that returns to the earlier one, and what a call
+// printed.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace engine_tests {
 
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
+struct TempFolder {
+  TempFolder() : path_((std::filesystem::temp_directory_path() / "brin_test_XXXXXX").string()) {
+    if (!mkdtemp(path_.data())) std::abort();
+  }
+  ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
 
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
-  // Writes bytes exactly as given (no line-end translation).
-  void write(const std::string& name, const std::string& bytes) const;
-  std::string read(const std::string& name) const;
-  void makeFolder(const std::string& name) const;
+  void write(const std::string& name, const std::string& bytes) const { std::ofstream(file(name), std::ios::binary) << bytes; }
+  std::string read(const std::string& name) const {
+    std::ifstream in(file(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void makeFolder(const std::string& name) const { std::filesystem::create_directory(file(name)); }
 
  private:
   std::string path_;
+  std::error_code ignored_;
 };
 
-// Runs in the folder for its lifetime and returns to the earlier working
-// directory afterwards.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::string& path);
-  ~WorkingDirectory();
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  std::string previous_;
+struct WorkingDirectory {
+  explicit WorkingDirectory(const std::string& path) { std::filesystem::current_path(path); }
+  ~WorkingDirectory() { std::filesystem::current_path(previous, ignored); }
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::error_code ignored;
 };
+
+template <class Call>
+std::string printedBy(Call call) {
+  testing::internal::CaptureStdout();
+  call();
+  return testing::internal::GetCapturedStdout();
+}
 
 }  // namespace engine_tests

@@ -1,22 +1,25 @@
-// The data binding: what a record gets out of a file, and the warnings a
-// modder sees when the file's order differs from the record's.
+// The data binding and the writer: values, misorder warnings, layout and
+// round trip, and the application switches from data/app_settings.xml.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app_settings.h"
 #include "engine/xml_bind.h"
+#include "engine/xml_writer.h"
 #include "temp_folder.h"
 
 namespace {
 
+// With `twice` the record binds "A" a second time: that gets past the last
+// child while an earlier child of that name exists, and must stay within them.
+template <bool twice>
 struct Record {
-  int a = -1;
-  int b = -1;
-  int c = -1;
+  int a = -1, b = -1, c = -1;
   void Bind(brin::CXmlBindContext& ctx) {
     brin::BindField(ctx, "A", a, ".\\src\\rec", 10);
-    brin::BindField(ctx, "B", b, ".\\src\\rec", 11);
-    brin::BindField(ctx, "C", c, ".\\src\\rec", 12);
+    brin::BindField(ctx, twice ? "A" : "B", b, ".\\src\\rec", 11);
+    if (!twice) brin::BindField(ctx, "C", c, ".\\src\\rec", 12);
   }
 };
 
@@ -26,204 +29,136 @@ struct Typed {
   float real = 2.5f;
   std::string text = "old";
   void Bind(brin::CXmlBindContext& ctx) {
-    brin::BindField(ctx, "Flag", flag, "typed", 1);
-    brin::BindField(ctx, "Number", number, "typed", 2);
-    brin::BindField(ctx, "Real", real, "typed", 3);
-    brin::BindField(ctx, "Text", text, "typed", 4);
+    brin::BindField(ctx, "Flag", flag, "t", 1);
+    brin::BindField(ctx, "Number", number, "t", 2);
+    brin::BindField(ctx, "Real", real, "t", 3);
+    brin::BindField(ctx, "Text", text, "t", 4);
   }
 };
 
 // Reads `fileText` into the record and returns what the binding printed.
 template <class R>
-std::string readPrinting(R& record, const std::string& fileText) {
+std::string read(R& record, const std::string& fileText) {
   engine_tests::TempFolder folder;
   folder.write("r.xml", fileText);
-  testing::internal::CaptureStdout();
-  brin::ReadXmlFile(record, folder.file("r.xml"), "Rec");
-  return testing::internal::GetCapturedStdout();
+  return engine_tests::printedBy([&] { brin::ReadXmlFile(record, folder.file("r.xml"), "Rec"); });
 }
 
-std::string element(const std::string& name, const std::string& value) {
-  return "<" + name + ">" + value + "</" + name + ">\n";
-}
-
-const std::string kOrder =
-    "Xml warning a child node wasn't in the place it should be, order fucked up in node: Rec in file: "
-    ".\\src\\rec at line ";
-const std::string kNoneLeft = "Xml warning, ain't no childs left in the current node: Rec in file: .\\src\\rec at line ";
-
-TEST(XmlBindOrder, DeclaredOrderReadsSilently) {
-  Record r;
-  EXPECT_EQ("", readPrinting(r, "<Rec>\n" + element("A", "1") + element("B", "2") + element("C", "3") + "</Rec>\n"));
-  EXPECT_EQ(1, r.a);
-  EXPECT_EQ(2, r.b);
-  EXPECT_EQ(3, r.c);
-}
-
-TEST(XmlBindOrder, SwappedFieldsReadAndWarnForEveryFieldFromTheFirstMisplacedOn) {
-  Record r;
-  const std::string out =
-      readPrinting(r, "<Rec>\n" + element("B", "2") + element("A", "1") + element("C", "3") + "</Rec>\n");
-  EXPECT_EQ(1, r.a);
-  EXPECT_EQ(2, r.b);
-  EXPECT_EQ(3, r.c);
-  EXPECT_EQ(kOrder + "10\n" + kOrder + "11\n" + kOrder + "12\n", out);
-}
-
-TEST(XmlBindOrder, FewerChildrenInOrderReadThePresentOnesSilently) {
-  Record r;
-  EXPECT_EQ("", readPrinting(r, "<Rec>" + element("A", "1") + element("B", "2") + "</Rec>"));
-  EXPECT_EQ(1, r.a);
-  EXPECT_EQ(2, r.b);
-  EXPECT_EQ(-1, r.c);
-}
-
-TEST(XmlBindOrder, ExtraChildrenAndMissingOnesPrintNothing) {
-  Record r;
-  EXPECT_EQ("", readPrinting(r, "<Rec>" + element("A", "1") + element("C", "3") + element("Z", "9") + "</Rec>"));
-  EXPECT_EQ(1, r.a);
-  EXPECT_EQ(-1, r.b);
-  EXPECT_EQ(3, r.c);
-}
-
-TEST(XmlBindOrder, RootNameIsNotChecked) {
-  Record r;
-  EXPECT_EQ("", readPrinting(r, "<Other>" + element("A", "4") + "</Other>"));
-  EXPECT_EQ(4, r.a);
-}
-
-// A record binding one name twice gets past the last child while an earlier
-// child of that name exists: the read must stay within the children.
-struct Twice {
-  int first = 0;
-  int second = 0;
-  void Bind(brin::CXmlBindContext& ctx) {
-    brin::BindField(ctx, "A", first, ".\\src\\rec", 20);
-    brin::BindField(ctx, "A", second, ".\\src\\rec", 21);
+TEST(XmlBind, FieldsReadInAnyOrderAndOnlyMisplacedOnesWarn) {
+  const std::string order = "Xml warning a child node wasn't in the place it should be, order fucked up in node: Rec "
+                            "in file: .\\src\\rec at line ";
+  const struct {
+    const char* file;
+    int a, b, c;
+    std::string printed;
+  } cases[] = {
+      {"<Rec>\n<A>1</A>\n<B>2</B>\n<C>3</C>\n</Rec>\n", 1, 2, 3, ""},
+      {"<Rec><B>2</B><A>1</A><C>3</C></Rec>", 1, 2, 3, order + "10\n" + order + "11\n" + order + "12\n"},
+      {"<Rec><A>1</A><B>2</B></Rec>", 1, 2, -1, ""},
+      {"<Rec><A>1</A><C>3</C><Z>9</Z></Rec>", 1, -1, 3, ""},
+      {"<Other><A>4</A></Other>", 4, -1, -1, ""},  // the root's name is not checked
+  };
+  for (const auto& c : cases) {
+    Record<false> r;
+    EXPECT_EQ(c.printed, read(r, c.file)) << c.file;
+    EXPECT_EQ(std::to_string(c.a) + std::to_string(c.b) + std::to_string(c.c),
+              std::to_string(r.a) + std::to_string(r.b) + std::to_string(r.c)) << c.file;
   }
-};
-
-TEST(XmlBindOrder, SameNameTwiceDoesNotReadPastTheLastChild) {
-  Twice t;
-  const std::string out = readPrinting(t, "<Rec><A>7</A></Rec>");
-  EXPECT_EQ(7, t.first);
-  EXPECT_EQ(7, t.second);
-  EXPECT_EQ(kNoneLeft + "21\n" + kOrder + "21\n", out);
+  Record<true> t;
+  EXPECT_EQ("Xml warning, ain't no childs left in the current node: Rec in file: .\\src\\rec at line 11\n" + order +
+                "11\n",
+            read(t, "<Rec><A>7</A></Rec>"));
+  EXPECT_EQ(t.a * 10 + t.b, 77);
 }
 
-TEST(XmlBindConversions, NumbersReadLikeStreamExtraction) {
-  Typed t;
-  readPrinting(t, "<Rec>" + element("Flag", "1") + element("Number", "12abc") + element("Real", "1.5") +
-                      element("Text", "  two words ") + "</Rec>");
-  EXPECT_TRUE(t.flag);
-  EXPECT_EQ(12, t.number);
-  EXPECT_FLOAT_EQ(1.5f, t.real);
-  EXPECT_EQ("two words", t.text);  // the reader trims element text
-
-  readPrinting(t, "<Rec>" + element("Flag", "0") + element("Number", "-7") + element("Real", "3") + "</Rec>");
-  EXPECT_FALSE(t.flag);
-  EXPECT_EQ(-7, t.number);
-  EXPECT_FLOAT_EQ(3.0f, t.real);
-}
-
-TEST(XmlBindConversions, TextThatDoesNotConvertLeavesTheFieldAlone) {
-  for (const std::string bad : {"abc", "", "x1", "-"}) {
-    Typed t;
-    readPrinting(t, "<Rec>" + element("Number", bad) + element("Real", bad) + "</Rec>");
-    EXPECT_EQ(5, t.number) << bad;
-    EXPECT_FLOAT_EQ(2.5f, t.real) << bad;
-  }
-}
-
-TEST(XmlBindConversions, BoolTakesOnlyZeroOrOne) {
-  for (const bool before : {false, true}) {
-    for (const std::string bad : {"2", "-1", "true", "false", "abc", ""}) {
+TEST(XmlBind, TextConvertsLikeStreamExtractionOrLeavesTheFieldAlone) {
+  const struct {
+    const char* text;
+    int number;
+    float real;
+    int flag;  // -1: unchanged from either start
+  } cases[] = {
+      {"12abc", 12, 12, -1}, {"1", 1, 1, 1}, {"0", 0, 0, 0}, {"1.5e3", 1, 1500, 1}, {"abc", 5, 2.5f, -1},
+      {"", 5, 2.5f, -1}, {"2147483648", 5, 2147483648.0f, -1}, {"nan", 5, 2.5f, -1}, {"1e999", 1, 2.5f, 1},
+      {"2", 2, 2, -1},
+  };
+  for (const auto& c : cases) {
+    for (const bool before : {false, true}) {
       Typed t;
       t.flag = before;
-      readPrinting(t, "<Rec>" + element("Flag", bad) + "</Rec>");
-      EXPECT_EQ(before, t.flag) << bad;
+      const std::string v = c.text;
+      read(t, "<Rec><Flag>" + v + "</Flag><Number>" + v + "</Number><Real>" + v + "</Real></Rec>");
+      EXPECT_EQ(c.number, t.number) << v;
+      EXPECT_FLOAT_EQ(c.real, t.real) << v;
+      EXPECT_EQ(c.flag < 0 ? before : c.flag == 1, t.flag) << v << " over " << before;
     }
   }
-}
-
-TEST(XmlBindConversions, OutOfRangeAndNotANumberLeaveTheFieldAlone) {
-  for (const std::string bad : {"99999999999", "-99999999999", "2147483648", "nan", "inf"}) {
-    Typed t;
-    readPrinting(t, "<Rec>" + element("Number", bad) + "</Rec>");
-    EXPECT_EQ(5, t.number) << bad;
-  }
-  for (const std::string bad : {"1e999", "-1e999", "nan", "inf", "-inf"}) {
-    Typed t;
-    readPrinting(t, "<Rec>" + element("Real", bad) + "</Rec>");
-    EXPECT_FLOAT_EQ(2.5f, t.real) << bad;
-  }
   Typed t;
-  readPrinting(t, "<Rec>" + element("Number", "2147483647") + element("Real", "1.5e3") + "</Rec>");
-  EXPECT_EQ(2147483647, t.number);
-  EXPECT_FLOAT_EQ(1500.0f, t.real);
-}
-
-TEST(XmlBindConversions, EmptyElementEmptiesAStringAndEntitiesAreDecoded) {
-  Typed t;
-  readPrinting(t, "<Rec><Text></Text></Rec>");
-  EXPECT_EQ("", t.text);
-  readPrinting(t, "<Rec><Text>a &lt;b&gt; &amp; c</Text></Rec>");
+  read(t, "<Rec><Text>  a &lt;b&gt; &amp; c </Text></Rec>");
   EXPECT_EQ("a <b> & c", t.text);
 }
 
-TEST(XmlBindFiles, MissingFileChangesNothingAndPrintsNothing) {
+TEST(XmlWriter, LayoutValuesAndRoundTrip) {
   Typed t;
-  testing::internal::CaptureStdout();
-  brin::ReadXmlFile(t, "/no/such/file.xml", "Rec");
-  EXPECT_EQ("", testing::internal::GetCapturedStdout());
-  EXPECT_EQ(5, t.number);
-  EXPECT_EQ("old", t.text);
+  t.flag = true, t.number = -42, t.real = 12345678.0f, t.text = "two  words";
+  engine_tests::TempFolder folder;
+  brin::WriteXmlFile(t, folder.file("t.xml"), "Settings");
+  EXPECT_NE(std::string::npos, folder.read("t.xml").find("  <Real>\n    1.23457e+07\n  </Real>\n"));
+  Typed back;
+  EXPECT_EQ("", read(back, folder.read("t.xml")));
+  EXPECT_EQ("1-42two  words", std::to_string(back.flag) + std::to_string(back.number) + back.text);
+
+  brin::CXmlNode root("part");
+  root.AddAttribute("kind", brin::CVariant(std::string("a b")));
+  root.AddAttribute("id", brin::CVariant(std::string("7")));
+  root.AddChild(std::make_unique<brin::CXmlNode>("empty"));
+  brin::CXmlNode* node = &root;
+  for (int i = 0; i < 40; ++i) node = node->AddChild(std::make_unique<brin::CXmlNode>("n"));
+  node->SetValue("deep");
+  const std::string text = brin::ComposeXmlText(root);
+  EXPECT_EQ(0u, text.find("<part id=\"7\" kind=\"a b\" >\n  <empty>\n  </empty>\n  <n>\n"));
+  // Indentation stops growing at 32 levels, or a deep tree would write a file quadratic in its depth.
+  EXPECT_NE(std::string::npos, text.find("\n" + std::string(64, ' ') + "deep\n"));
+  EXPECT_EQ(std::string::npos, text.find(std::string(65, ' ')));
+  folder.write("tree.xml", text);
+  auto reread = brin::ParseXmlFile(folder.file("tree.xml"));
+  ASSERT_TRUE(reread);
+  EXPECT_EQ(text, brin::ComposeXmlText(*reread));
 }
 
-TEST(XmlBindWrite, ValuesAreWrittenAsStreamText) {
-  Typed t;
-  t.flag = true;
-  t.number = -42;
-  t.real = 0.5f;
-  t.text = "a &lt; b";
-  auto tree = brin::BuildXmlTree(t, "Rec");
-  ASSERT_EQ("Rec", tree->GetName());
-  ASSERT_EQ(4, tree->GetChildCount());
-  EXPECT_EQ("Flag", tree->GetChild(0)->GetName());
-  EXPECT_EQ("1", tree->GetChild(0)->GetValue());
-  EXPECT_EQ("-42", tree->GetChild(1)->GetValue());
-  EXPECT_EQ("0.5", tree->GetChild(2)->GetValue());
-  EXPECT_EQ("a < b", tree->GetChild(3)->GetValue());  // decoded on the way in too
-
-  t.flag = false;
-  t.real = 12345678.0f;
-  tree = brin::BuildXmlTree(t, "Rec");
-  EXPECT_EQ("0", tree->GetChild(0)->GetValue());
-  EXPECT_EQ("1.23457e+07", tree->GetChild(2)->GetValue());
-}
-
-TEST(XmlBindWrite, UnknownDirectionDoesNothing) {
-  Typed t;
-  brin::CXmlNode node("Rec");
-  node.AddChild(std::make_unique<brin::CXmlNode>("Number"))->SetValue("9");
-  brin::BindNode(t, node, 2);
-  EXPECT_EQ(5, t.number);
-  EXPECT_EQ(1, node.GetChildCount());
-}
-
-TEST(XmlBindVariant, CopiesStayValidAfterTheOriginalIsGone) {
+TEST(XmlBind, VariantCopiesStayValidAfterTheOriginalIsGone) {
   auto original = std::make_unique<brin::CVariant>(std::string("value"));
   brin::CVariant copy(*original);
   original.reset();
   ASSERT_NE(nullptr, copy.GetString());
-  EXPECT_EQ("value", *copy.GetString());
   EXPECT_EQ("value", copy.ToText());
   EXPECT_TRUE(brin::g_disownedVariants.empty());
+  EXPECT_EQ("", brin::CVariant().ToOutputText());
+}
 
-  brin::CVariant empty;
-  EXPECT_EQ(typeid(void), empty.GetType());
-  EXPECT_EQ(nullptr, empty.GetString());
-  EXPECT_EQ("", empty.ToOutputText());
+TEST(AppSettings, BothSwitchesReadInEitherOrderWithTheFixedWarningPlaces) {
+  const std::string order = "Xml warning a child node wasn't in the place it should be, order fucked up in node: "
+                            "Settings in file: .\\src\\main at line ";
+  const struct {
+    const char* file;  // null: no file
+    int debugAndSprite;
+    std::string printed;
+  } cases[] = {
+      {nullptr, 0, ""},
+      {"<Settings><SpriteDevice>1</SpriteDevice><Debug>1</Debug></Settings>", 11, order + "2304\n" + order + "2305\n"},
+      {"<?xml version=\"1.0\"?>\r\n<Settings>\r\n<Debug>1</Debug>\r\n<SpriteDevice>0</SpriteDevice>\r\n</Settings>", 10, ""},
+  };
+  for (const auto& c : cases) {
+    engine_tests::TempFolder folder;
+    folder.makeFolder("data");
+    if (c.file) folder.write("data/app_settings.xml", c.file);
+    engine_tests::WorkingDirectory cwd(folder.path());
+    g_debug = g_spriteDevice = false;
+    CAppSettings settings;
+    EXPECT_EQ(c.printed, engine_tests::printedBy([&] { loadAppSettings(settings); })) << (c.file ? c.file : "no file");
+    EXPECT_EQ(c.debugAndSprite, g_debug * 10 + g_spriteDevice) << (c.file ? c.file : "no file");
+    EXPECT_EQ(settings.debug * 10 + settings.spriteDevice, g_debug * 10 + g_spriteDevice);
+  }
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 #include "platform/clock.h"
 #include "platform/null_device.h"
-#include "render/image.h"
 #include "render/sprite.h"
 #include "sim/blood.h"
 #include "sim/cell_grid.h"
@@ -20,39 +19,36 @@
 
 namespace fs = std::filesystem;
 
+void writePictures(const std::string& gfxDir) {
+  // Sizes tell the pictures apart: turn banners are 32 tall, winner banners 40 and 44.
+  const struct {
+    const char* name;
+    int w, h;
+    uint32_t argb;
+  } pictures[] = {{"block.png", 20, 20, 0xffcc2222},         {"empty.png", 8, 8, 0},
+                  {"background.jpg", 64, 64, 0xff402020},    {"player1_bar.png", 8, 100, 0xff2222cc},
+                  {"player2_bar.png", 8, 100, 0xffcc2222},   {"timer_down.png", 100, 10, 0xffffffff},
+                  {"timer_up.png", 104, 14, 0xff808080},     {"dude.png", 16, 16, 0xff00ff00},
+                  {"shadow.png", 16, 16, 0x80000000},        {"shop_background.png", 400, 100, 0xff303030},
+                  {"shop_highlight.png", 24, 24, 0x8000ff00}, {"shop_nocan.png", 24, 24, 0x80ff0000},
+                  {"timer_slice.png", 8, 10, 0xffffff00},    {"player1_turn.png", 64, 32, 0xff0000ff},
+                  {"player2_turn.png", 64, 32, 0xffff0000},  {"player1_wins.png", 64, 40, 0xff0000ff},
+                  {"player2_wins.png", 64, 44, 0xffff0000},  {"particle.png", 2, 2, 0xffff0000}};
+  for (const auto& p : pictures) ASSERT_TRUE(testing_support::writeSolidPng(gfxDir + "/" + p.name, p.w, p.h, p.argb));
+}
+
 void GameWorld::SetUp() {
-  char buf[4096];
-  oldCwd_ = getcwd(buf, sizeof buf) ? buf : ".";
+  oldCwd_ = fs::current_path().string();
   char tmpl[] = "/tmp/vesicor_game_XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   root_ = tmpl;
   fs::create_directories(root_ + "/data/gfx");
   fs::create_directories(root_ + "/data/parts");
-  ASSERT_EQ(chdir(root_.c_str()), 0);
-
-  using testing_support::writeSolidPng;
-  writeSolidPng("data/gfx/block.png", 20, 20, 0xffcc2222);
-  writeSolidPng("data/gfx/empty.png", 8, 8, 0x00000000);
-  writeSolidPng("data/gfx/background.jpg", 64, 64, 0xff402020);
-  writeSolidPng("data/gfx/player1_bar.png", 8, 100, 0xff2222cc);
-  writeSolidPng("data/gfx/player2_bar.png", 8, 100, 0xffcc2222);
-  writeSolidPng("data/gfx/timer_down.png", 100, 10, 0xffffffff);
-  writeSolidPng("data/gfx/timer_up.png", 104, 14, 0xff808080);
-  writeSolidPng("data/gfx/dude.png", 16, 16, 0xff00ff00);
-  writeSolidPng("data/gfx/shadow.png", 16, 16, 0x80000000);
-  writeSolidPng("data/gfx/shop_background.png", 400, 100, 0xff303030);
-  writeSolidPng("data/gfx/shop_highlight.png", 24, 24, 0x8000ff00);
-  writeSolidPng("data/gfx/shop_nocan.png", 24, 24, 0x80ff0000);
-  writeSolidPng("data/gfx/timer_slice.png", 8, 10, 0xffffff00);
-  writeSolidPng("data/gfx/player1_turn.png", 64, 32, 0xff0000ff);
-  writeSolidPng("data/gfx/player2_turn.png", 64, 32, 0xffff0000);
-  writeSolidPng("data/gfx/player1_wins.png", 64, 40, 0xff0000ff);
-  writeSolidPng("data/gfx/player2_wins.png", 64, 44, 0xffff0000);
+  fs::current_path(root_);
+  writePictures("data/gfx");
   // The board holds no walls here, so only the tests' parts are solid.
   writeFile("data/parts/stomach.xml",
-            "<GamePart><Filename>data/gfx/empty.png</Filename><ImageFile>data/gfx/empty.png</ImageFile>"
-            "</GamePart>\n");
-
+            "<GamePart><Filename>data/gfx/empty.png</Filename><ImageFile>data/gfx/empty.png</ImageFile></GamePart>\n");
   platform::setDevice(platform::createNullDevice());
   platform::setTickSource([this] { return now; });
 }
@@ -74,10 +70,8 @@ void GameWorld::TearDown() {
   destroyAllSprites();
   platform::releaseDevice();
   platform::resetTickSource();
-  if (!oldCwd_.empty()) {
-    EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
-  }
-  if (!root_.empty()) fs::remove_all(root_);
+  fs::current_path(oldCwd_);
+  fs::remove_all(root_);
 }
 
 void GameWorld::writeFile(const std::string& path, const std::string& text) {
@@ -85,9 +79,8 @@ void GameWorld::writeFile(const std::string& path, const std::string& text) {
 }
 
 std::string GameWorld::readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
-  ss << in.rdbuf();
+  ss << std::ifstream(path, std::ios::binary).rdbuf();
   return ss.str();
 }
 
@@ -100,17 +93,9 @@ void GameWorld::writePart(const std::string& fileName, float cost, float lifetim
   writeFile("data/parts/" + fileName, xml.str());
 }
 
-void GameWorld::writeDefaultParts() {
-  writePart("player1_a.xml");
-  writePart("player2_a.xml");
-}
-
-void GameWorld::buildScene() {
-  scene = std::make_unique<CGameScene>();
-  g_scene = scene.get();
-}
-
-void GameWorld::buildGame(bool bind) {
+void GameWorld::buildGame(bool bind, bool parts) {
+  if (parts && !fs::exists("data/parts/player1_a.xml")) writePart("player1_a.xml");
+  if (parts && !fs::exists("data/parts/player2_a.xml")) writePart("player2_a.xml");
   if (!scene) buildScene();
   game = std::make_unique<CGameManager>();
   g_game = game.get();
@@ -125,10 +110,14 @@ void GameWorld::frame() {
   if (scene) scene->update();
 }
 
+void GameWorld::startTurn() {
+  frame();
+  for (int i = 0; i < 60; ++i) now += 16, frame();
+}
+
 CGamePart* GameWorld::placePart(int owner, Vec2 screenPoint, bool placed, int bomb) {
   auto part = std::make_unique<CGamePart>();
-  part->fileName = "data/gfx/block.png";
-  part->imageFile = "data/gfx/block.png";
+  part->fileName = part->imageFile = "data/gfx/block.png";
   part->bomb = bomb;
   part->loadPictures();
   part->setGridPosition(screenToGrid(screenPoint));

@@ -13,6 +13,9 @@
 #include "game/game_scene.h"
 #include "math2d.h"
 
+// The pictures the screen needs, small and plain, into `gfxDir`.
+void writePictures(const std::string& gfxDir);
+
 class GameWorld : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -23,22 +26,18 @@ class GameWorld : public ::testing::Test {
                         const std::string& picture = "data/gfx/block.png");
   static void writeFile(const std::string& path, const std::string& text);
   static std::string readFile(const std::string& path);
-
-  // One template for each player, the common case.
-  static void writeDefaultParts();
-
-  void buildScene();
-  // Scene (if not built yet) and manager, published in the globals; with
-  // `bind` the controllers are bound as at start-up.
-  void buildGame(bool bind = true);
-
+  // One template for each player, then the scene (if not built yet) and the
+  // manager published in the globals; with `bind` the controllers are bound
+  // as at start-up.
+  void buildGame(bool bind = true, bool parts = true);
+  void buildScene() { g_scene = (scene = std::make_unique<CGameScene>()).get(); }
   // What the main loop does for the rules once per frame.
   void frame();
-
+  // The first frame, then a second of frames: player 1's shop has slid in.
+  void startTurn();
   // A part lying on the board with its centre at (about) the screen point,
   // owned by `owner`, already dropped unless `placed` is false.
   CGamePart* placePart(int owner, Vec2 screenPoint, bool placed = true, int bomb = 0);
-
   // Where the tests were started: the source tree, with the real content.
   const std::string& sourceDir() const { return oldCwd_; }
 
@@ -48,6 +47,5 @@ class GameWorld : public ::testing::Test {
   CDragState drag{};
 
  private:
-  std::string root_;
-  std::string oldCwd_;
+  std::string root_, oldCwd_;
 };

@@ -17,15 +17,14 @@
 
 namespace {
 
+using testing_support::buttonEvent;
 using testing_support::GameScript;
-using testing_support::TimedEvent;
+using testing_support::keyEvent;
+using testing_support::motionEvent;
 
 const char* kGoldenDir = "tests/gl/golden";
 
-struct Shot {
-  uint32_t ms;
-  std::string name;
-};
+using Shot = std::pair<uint32_t, std::string>;  // when, and the picture's name
 
 // Draws the current frame again (the presented one is gone with the swap)
 // and saves it.
@@ -54,9 +53,7 @@ double differingShare(const platform::Picture& a, const platform::Picture& b, in
   size_t bad = 0;
   for (size_t i = 0; i < a.argb.size(); ++i) {
     for (int shift = 0; shift < 24; shift += 8) {
-      int ca = static_cast<int>((a.argb[i] >> shift) & 0xFF);
-      int cb = static_cast<int>((b.argb[i] >> shift) & 0xFF);
-      if (std::abs(ca - cb) > tolerance) {
+      if (std::abs(int((a.argb[i] >> shift) & 0xFF) - int((b.argb[i] >> shift) & 0xFF)) > tolerance) {
         ++bad;
         break;
       }
@@ -71,19 +68,18 @@ void runAndCompare(GameScript script, const std::vector<Shot>& shots, const test
   const std::string dir = outDir();  // made here, before the child saves into it
   auto hook = [&shots, &dir, &poke](CApplication& app, uint32_t ms) {
     if (poke) poke(app, ms);
-    for (const Shot& s : shots) {
-      if (s.ms == ms) saveFrame(app, dir + "/" + s.name + ".png");
+    for (const auto& [when, name] : shots) {
+      if (when == ms) saveFrame(app, dir + "/" + name + ".png");
     }
   };
   auto r = testing_support::runGame(script, hook);
   ASSERT_TRUE(r.started) << "no OpenGL window (run under tools/with_xvfb.sh): " << r.output;
   ASSERT_FALSE(r.crashed);
   bool update = std::getenv("VESICOR_UPDATE_GOLDEN") != nullptr;
-  for (const Shot& s : shots) {
-    std::string got = dir + "/" + s.name + ".png";
-    std::string want = std::string(kGoldenDir) + "/" + s.name + ".png";
+  for (const auto& [when, name] : shots) {
+    const std::string got = dir + "/" + name + ".png", want = std::string(kGoldenDir) + "/" + name + ".png";
     platform::Picture a, b;
-    ASSERT_TRUE(platform::decodePicture(got, a)) << "no frame saved for " << s.name;
+    ASSERT_TRUE(platform::decodePicture(got, a)) << "no frame saved for " << name;
     if (update) {
       ASSERT_EQ(std::rename(got.c_str(), want.c_str()) == 0 || std::system(("cp " + got + " " + want).c_str()) == 0,
                 true);
@@ -91,16 +87,9 @@ void runAndCompare(GameScript script, const std::vector<Shot>& shots, const test
       continue;
     }
     ASSERT_TRUE(platform::decodePicture(want, b)) << "missing golden picture " << want;
-    double share = differingShare(a, b, 6);
-    EXPECT_LE(share, 0.002) << s.name << ": " << share * 100 << "% of pixels differ; the frame is at " << got;
+    const double share = differingShare(a, b, 6);
+    EXPECT_LE(share, 0.002) << name << ": " << share * 100 << "% of pixels differ; the frame is at " << got;
   }
-}
-
-TimedEvent at(uint32_t tick, SDL_Event e) {
-  TimedEvent t;
-  t.tick = tick;
-  t.event = e;
-  return t;
 }
 
 TEST(GoldenPictures, StartShopBannerAndAPlacedPartInTheBlood) {
@@ -110,13 +99,10 @@ TEST(GoldenPictures, StartShopBannerAndAPlacedPartInTheBlood) {
   // Player 1 hovers the wall (its price marker shows on the bar), buys it,
   // drags it down into the pool at the
   // bottom of the stomach, turns it and lets go.
-  s.events = {at(1500, testing_support::motionEvent(186, 90)), at(1520, testing_support::motionEvent(186, 91)),
-              at(1600, testing_support::buttonEvent(true, 1, 186, 91))};
-  for (int i = 1; i <= 20; ++i) {
-    s.events.push_back(at(1600 + i * 32, testing_support::motionEvent(186 + i * 3, 91 + i * 19)));
-  }
-  s.events.push_back(at(2400, testing_support::buttonEvent(true, 5, 246, 471)));
-  s.events.push_back(at(2500, testing_support::buttonEvent(false, 1, 246, 471)));
+  s.events = {{1500, motionEvent(186, 90)}, {1520, motionEvent(186, 91)}, {1600, buttonEvent(true, 1, 186, 91)}};
+  for (uint32_t i = 1; i <= 20; ++i) s.events.push_back({1600 + i * 32, motionEvent(186 + i * 3, 91 + i * 19)});
+  s.events.push_back({2400, buttonEvent(true, 5, 246, 471)});
+  s.events.push_back({2500, buttonEvent(false, 1, 246, 471)});
   runAndCompare(s, {{16, "start"}, {800, "turn_banner"}, {1504, "shop_in"}, {1568, "wall_hovered"}, {8000, "part_in_blood"}});
 }
 
@@ -136,8 +122,8 @@ TEST(GoldenPictures, ResultNewMatchPauseAndHelp) {
   GameScript s;
   s.seed = 13;
   s.durationMs = 9300;
-  s.events = {at(7008, testing_support::keyEvent(true, SDLK_RETURN)), at(8000, testing_support::keyEvent(true, SDLK_p)),
-              at(8400, testing_support::keyEvent(true, SDLK_p)), at(9000, testing_support::keyEvent(true, SDLK_F1))};
+  s.events = {{7008, keyEvent(true, SDLK_RETURN)}, {8000, keyEvent(true, SDLK_p)}, {8400, keyEvent(true, SDLK_p)},
+              {9000, keyEvent(true, SDLK_F1)}};
   runAndCompare(s, {{6400, "result"}, {7200, "new_match"}, {8208, "paused"}, {9200, "help"}},
                 [](CApplication& app, uint32_t ms) {
                   if (ms == 1008) app.game()->player2Value = app.game()->player2Target + 1;

@@ -18,21 +18,15 @@
 
 namespace pixeltest {
 
-struct Rgb {
-  int r, g, b, a;
-};
-
 class PixelTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    // Pixel tests need the real driver, whatever the environment says.
-    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("SDL_VIDEODRIVER");  // the real driver, whatever the environment says
     videoReady_ = platform::initVideo() && !platform::isHeadless() && platform::setVideoMode(false);
   }
   static void TearDownTestSuite() {
     if (videoReady_) platform::shutdownVideo();
   }
-
   void SetUp() override {
     ASSERT_TRUE(videoReady_) << "no OpenGL window (run under tools/with_xvfb.sh)";
     ASSERT_TRUE(platform::createDevice());
@@ -42,7 +36,6 @@ class PixelTest : public ::testing::Test {
     device_->beginScene();
     device_->clear(0);
   }
-
   void TearDown() override {
     if (!device_) return;
     device_->endScene();
@@ -58,20 +51,13 @@ class PixelTest : public ::testing::Test {
     EXPECT_TRUE(testing_support::writePng(path, w, h, argb));
     return path;
   }
-  static std::string solid(const std::string& name, int w, int h, uint32_t argb) {
-    return picture(name, w, h, std::vector<uint32_t>(size_t(w) * h, argb));
-  }
-
   void readBack() { ASSERT_TRUE(device_->readPixels(frame_)); }
-  Rgb at(int x, int y) const {
+  void expectColour(int x, int y, uint32_t rgb, int tolerance = 2) const {
     const uint32_t p = frame_[size_t(y) * platform::kDrawingSize + x];
-    return {int((p >> 16) & 0xff), int((p >> 8) & 0xff), int(p & 0xff), int(p >> 24)};
-  }
-  void expectColour(int x, int y, int r, int g, int b, int tolerance = 2) const {
-    const Rgb p = at(x, y);
-    EXPECT_NEAR(p.r, r, tolerance) << "red at " << x << "," << y;
-    EXPECT_NEAR(p.g, g, tolerance) << "green at " << x << "," << y;
-    EXPECT_NEAR(p.b, b, tolerance) << "blue at " << x << "," << y;
+    for (int shift : {16, 8, 0}) {
+      EXPECT_NEAR(int((p >> shift) & 0xff), int((rgb >> shift) & 0xff), tolerance)
+          << "at " << x << "," << y << ": " << std::hex << (p & 0xffffff) << " for " << rgb;
+    }
   }
 
   static inline bool videoReady_ = false;

@@ -1,202 +1,103 @@
 // Pixel tests through the OpenGL device in a real window (run under Xvfb):
-// what the player sees of clears, strips, sprites by both means and blending.
+// what the golden pictures cannot tell apart. Sprites by both means (quads
+// and the sprite interface) with scale, turns and colour alpha, coloured
+// quads blending, a resized window, and a device without a window.
 #include "pixel_fixture.h"
 
 namespace {
 
-constexpr float kHalfPi = 1.57079632679f;
-
 using pixeltest::PixelTest;
-using pixeltest::Rgb;
 
-TEST_F(PixelTest, ClearedFrameIsTransparentBlack) {
-  // Some visuals have no alpha channel; alpha is checked only where it exists.
-  device_->clear(0x80000000);
-  readBack();
-  const bool hasAlpha = at(10, 10).a < 200;
-  device_->clear(0);
-  readBack();
-  for (int y = 0; y < platform::kDrawingSize; y += 37) {
-    for (int x = 0; x < platform::kDrawingSize; x += 41) {
-      expectColour(x, y, 0, 0, 0, 0);
-      if (hasAlpha) {
-        EXPECT_EQ(at(x, y).a, 0);
-      }
-    }
-  }
-  if (!hasAlpha) std::printf("note: this visual has no alpha channel; alpha not checked\n");
-}
-
-TEST_F(PixelTest, TriangleStripFromMemoryKeepsChannelOrder) {
-  struct Vertex {
-    float x, y, z;
-    uint32_t argb;
-  };
-  // Left half red, a blue strip along the bottom right, in clip space.
-  const Vertex red[4] = {{-1, -1, 1, 0xffff0000}, {-1, 1, 1, 0xffff0000}, {0, -1, 1, 0xffff0000}, {0, 1, 1, 0xffff0000}};
-  const Vertex blue[4] = {{0, -1, 1, 0xff0000ff}, {0, -0.5f, 1, 0xff0000ff}, {1, -1, 1, 0xff0000ff}, {1, -0.5f, 1, 0xff0000ff}};
-  device_->setFVF(platform::kFvfXyzDiffuse);
-  device_->drawPrimitiveUP(platform::kTriangleStrip, 2, red, sizeof(Vertex));
-  device_->drawPrimitiveUP(platform::kTriangleStrip, 2, blue, sizeof(Vertex));
-  readBack();
-  expectColour(100, 10, 255, 0, 0);
-  expectColour(100, 500, 255, 0, 0);
-  expectColour(400, 480, 0, 0, 255);
-  expectColour(400, 100, 0, 0, 0);
-}
-
-// 64 x 64: red, green / blue, white quadrants.
+// 64 x 64: red, green / blue, white quadrants; 8 x 8 red with a green last column.
 std::vector<uint32_t> quadrants() {
   std::vector<uint32_t> px(64 * 64);
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x) {
-      px[size_t(y) * 64 + x] = y < 32 ? (x < 32 ? 0xffff0000 : 0xff00ff00) : (x < 32 ? 0xff0000ff : 0xffffffff);
-    }
+  for (size_t i = 0; i < px.size(); ++i) {
+    const bool top = i / 64 < 32, left = i % 64 < 32;
+    px[i] = top ? (left ? 0xffff0000 : 0xff00ff00) : (left ? 0xff0000ff : 0xffffffff);
   }
   return px;
 }
-
-TEST_F(PixelTest, HalfScaleQuadShowsTopLeftQuarterAtFullSize) {
-  CSprite* s = createSprite(picture("quadrants", 64, 64, quadrants()), 100);
-  ASSERT_NE(s->texture, nullptr);
-  s->x = 100;
-  s->y = 100;
-  s->scaleX = s->scaleY = 0.5f;
-  drawFirstPass();
-  readBack();
-  for (int y = 101; y < 131; y += 4) {
-    for (int x = 101; x < 131; x += 4) expectColour(x, y, 255, 0, 0);
-  }
-  expectColour(134, 115, 0, 0, 0);
-  expectColour(115, 134, 0, 0, 0);
-}
-
-TEST_F(PixelTest, HalfScaleSpriteInterfaceShowsWholePictureAtHalfSize) {
-  g_spriteDevice = true;
-  CSprite* s = createSprite(picture("quadrants", 64, 64, quadrants()), 100);
-  s->x = 100;
-  s->y = 100;
-  s->scaleX = s->scaleY = 0.5f;
-  drawFirstPass();
-  readBack();
-  expectColour(107, 107, 255, 0, 0);
-  expectColour(124, 107, 0, 255, 0);
-  expectColour(107, 124, 0, 0, 255);
-  expectColour(124, 124, 255, 255, 255);
-  expectColour(134, 115, 0, 0, 0);
-}
-
-TEST_F(PixelTest, ScaleAboveOneRepeatsTheLastColumnWithQuads) {
-  std::vector<uint32_t> px(8 * 8, 0xffff0000);
+std::vector<uint32_t> edge() {
+  std::vector<uint32_t> px(64, 0xffff0000);
   for (int y = 0; y < 8; ++y) px[size_t(y) * 8 + 7] = 0xff00ff00;
-  CSprite* s = createSprite(picture("edge", 8, 8, px), 100);
-  s->scaleX = s->scaleY = 2.0f;
-  drawFirstPass();
-  readBack();
-  expectColour(3, 3, 255, 0, 0);
-  expectColour(12, 3, 0, 255, 0);
-  expectColour(14, 14, 0, 255, 0);
-  expectColour(20, 3, 0, 0, 0);
+  return px;
 }
 
-TEST_F(PixelTest, ColourAlphaShowsOnlyThroughTheSpriteInterface) {
-  CSprite* viaInterface = createSprite(solid("white", 32, 32, 0xffffffff), 100);
-  CSprite* viaQuad = createSprite(solid("white", 32, 32, 0xffffffff), 100);
-  viaInterface->x = 50;
-  viaQuad->x = 150;
-  viaInterface->y = viaQuad->y = 50;
-  viaInterface->color[3] = viaQuad->color[3] = 0.2f;
-
-  viaQuad->behindGrid = false;
-  g_spriteDevice = true;
-  drawFirstPass();
-  g_spriteDevice = false;
-  drawSecondPass();
-  readBack();
-  // Interface: white at 51/255 over black. Quads: the texture's alpha alone.
-  expectColour(65, 65, 51, 51, 51, 3);
-  expectColour(165, 65, 255, 255, 255);
-}
-
-TEST_F(PixelTest, QuarterTurnKeepsASquareByBothMeans) {
-  for (bool viaInterface : {false, true}) {
-    g_spriteDevice = viaInterface;
+TEST_F(PixelTest, SpritesByBothMeans) {
+  struct Probe {
+    int x, y;
+    uint32_t rgb;
+  };
+  const struct {
+    const char* what;
+    bool viaInterface;
+    int picture;  // 0 quadrants, 1 edge, 2 white 40 x 40
+    float x, y, scale, rotation, alpha;
+    std::vector<Probe> probes;
+  } cases[] = {
+      // Quads take the scale as the texture's range: the top-left quarter at full size.
+      {"half-scale quad", false, 0, 100, 100, 0.5f, 0, 1, {{101, 101, 0xff0000}, {129, 129, 0xff0000}, {134, 115, 0}, {115, 134, 0}}},
+      {"half-scale sprite", true, 0, 100, 100, 0.5f, 0, 1,
+       {{107, 107, 0xff0000}, {124, 107, 0x00ff00}, {107, 124, 0x0000ff}, {124, 124, 0xffffff}, {134, 115, 0}}},
+      {"doubled quad repeats the last column", false, 1, 0, 0, 2, 0, 1, {{3, 3, 0xff0000}, {12, 3, 0x00ff00}, {14, 14, 0x00ff00}, {20, 3, 0}}},
+      {"quarter-turned quad", false, 2, 300, 300, 1, 1.57079632679f, 1,
+       {{302, 302, 0xffffff}, {337, 337, 0xffffff}, {297, 320, 0}, {343, 320, 0}, {320, 297, 0}, {320, 343, 0}}},
+      {"quarter-turned sprite", true, 2, 300, 300, 1, 1.57079632679f, 1,
+       {{302, 302, 0xffffff}, {337, 337, 0xffffff}, {297, 320, 0}, {343, 320, 0}, {320, 297, 0}, {320, 343, 0}}},
+      // Colour alpha shows only through the sprite interface: 51/255 of white over black.
+      {"faint sprite", true, 2, 50, 50, 1, 0, 0.2f, {{65, 65, 0x333333}}},
+      {"faint quad", false, 2, 50, 50, 1, 0, 0.2f, {{65, 65, 0xffffff}}},
+  };
+  const std::string pictures[] = {picture("quadrants", 64, 64, quadrants()), picture("edge", 8, 8, edge()),
+                                  picture("white", 40, 40, std::vector<uint32_t>(1600, 0xffffffff))};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_spriteDevice = c.viaInterface;
     device_->clear(0);
-    CSprite* s = createSprite(solid("square", 40, 40, 0xffffffff), 100);
-    s->x = 300;
-    s->y = 300;
-    s->rotation = kHalfPi;
+    CSprite* s = createSprite(pictures[c.picture], 100);
+    ASSERT_NE(s->texture, nullptr);
+    s->x = c.x;
+    s->y = c.y;
+    s->scaleX = s->scaleY = c.scale;
+    s->rotation = c.rotation;
+    s->color[3] = c.alpha;
     drawFirstPass();
     readBack();
-    SCOPED_TRACE(viaInterface ? "sprite interface" : "quads");
-    expectColour(302, 302, 255, 255, 255);
-    expectColour(337, 302, 255, 255, 255);
-    expectColour(302, 337, 255, 255, 255);
-    expectColour(337, 337, 255, 255, 255);
-    expectColour(297, 320, 0, 0, 0);
-    expectColour(343, 320, 0, 0, 0);
-    expectColour(320, 297, 0, 0, 0);
-    expectColour(320, 343, 0, 0, 0);
+    for (const Probe& p : c.probes) expectColour(p.x, p.y, p.rgb, 3);
     destroySprite(s);
   }
 }
 
-TEST_F(PixelTest, ColouredQuadBlendsOverWhatIsBelow) {
-  const ColoredCorner blue[4] = {{0, 0, 0xff0000ff}, {512, 0, 0xff0000ff}, {512, 512, 0xff0000ff}, {0, 512, 0xff0000ff}};
-  const ColoredCorner red[4] = {{100, 100, 0x80ff0000}, {200, 100, 0x80ff0000}, {200, 200, 0x80ff0000},
-                                {100, 200, 0x80ff0000}};
+// A sprite interface pass leaves quad drawing intact; a half-transparent
+// coloured quad blends over what is below.
+TEST_F(PixelTest, ColouredQuadsBlendAfterASpriteInterfacePass) {
+  g_spriteDevice = true;
+  CSprite* s = createSprite(picture("green", 16, 16, std::vector<uint32_t>(256, 0xff00ff00)), 100);
+  s->x = s->y = 10;
+  drawFirstPass();
+  const ColoredCorner blue[4] = {{0, 300, 0xff0000ff}, {512, 300, 0xff0000ff}, {512, 512, 0xff0000ff}, {0, 512, 0xff0000ff}};
+  const ColoredCorner red[4] = {{100, 400, 0x80ff0000}, {200, 400, 0x80ff0000}, {200, 500, 0x80ff0000}, {100, 500, 0x80ff0000}};
   drawColoredQuad(blue);
   drawColoredQuad(red);
   readBack();
-  expectColour(150, 150, 128, 0, 127, 2);
-  expectColour(50, 150, 0, 0, 255);
-  expectColour(250, 150, 0, 0, 255);
-  expectColour(150, 99, 0, 0, 255);
-  expectColour(150, 201, 0, 0, 255);
-}
-
-TEST_F(PixelTest, SpriteInterfacePassLeavesQuadDrawingIntact) {
-  g_spriteDevice = true;
-  CSprite* s = createSprite(solid("green", 16, 16, 0xff00ff00), 100);
-  s->x = 10;
-  s->y = 10;
-  drawFirstPass();
-  g_spriteDevice = false;
-  const ColoredCorner opaque[4] = {{256, 256, 0xffff0000}, {266, 256, 0xffff0000}, {266, 266, 0xffff0000},
-                                   {256, 266, 0xffff0000}};
-  drawColoredQuad(opaque);
-  readBack();
-  expectColour(18, 18, 0, 255, 0);
-  expectColour(260, 260, 255, 0, 0);
-  expectColour(250, 260, 0, 0, 0);
-  expectColour(270, 260, 0, 0, 0);
+  expectColour(18, 18, 0x00ff00);
+  expectColour(150, 450, 0x80007f);
+  for (auto [x, y] : {std::pair{50, 450}, {250, 450}, {150, 399}, {150, 501}}) expectColour(x, y, 0x0000ff);
+  expectColour(150, 250, 0);
 }
 
 TEST_F(PixelTest, PicturesSurviveAWindowResize) {
-  CSprite* s = createSprite(solid("yellow", 20, 20, 0xffffff00), 100);
-  s->x = 40;
-  s->y = 40;
-  platform::handleResize(1024, 512);
-  device_->clear(0);
-  drawFirstPass();
-  readBack();
-  expectColour(50, 50, 255, 255, 0);
-  expectColour(70, 50, 0, 0, 0);
-  int dx = 0, dy = 0;
-  platform::currentWindowToDrawing(256 + 50, 50, dx, dy);
-  EXPECT_EQ(dx, 50);
-  EXPECT_EQ(dy, 50);
-
-  platform::handleResize(512, 512);
-  device_->clear(0);
-  drawFirstPass();
-  readBack();
-  expectColour(50, 50, 255, 255, 0);
+  CSprite* s = createSprite(picture("yellow", 20, 20, std::vector<uint32_t>(400, 0xffffff00)), 100);
+  s->x = s->y = 40;
+  for (int width : {1024, 512}) {
+    platform::handleResize(width, 512);
+    device_->clear(0);
+    drawFirstPass();
+    readBack();
+    expectColour(50, 50, 0xffff00);
+    expectColour(70, 50, 0);
+  }
 }
-
-}  // namespace
-
-namespace {
 
 // Without a window there is no OpenGL context to draw with: the player is
 // told on standard error, with the message box's caption, and nothing is set up.

@@ -108,6 +108,9 @@ TEST(NetworkGame, ALossySlowLinkKeepsAPersonAndTheComputerInStepWithFewStalls) {
     ASSERT_TRUE(side.started && !side.crashed) << side.output;
     EXPECT_EQ(side.netCompared, 60u) << side.output;
     EXPECT_LT(side.netStallMs, 62u * 60 * 16 / 20) << side.output;
+    // 150 ms is over nine steps: the delay has grown to near its cap.
+    EXPECT_GE(side.netDelay, 6) << side.output;
+    EXPECT_LE(side.netDelay, 8) << side.output;
   }
   EXPECT_EQ(sides[0].netHashes, sides[1].netHashes);
   EXPECT_EQ(sides[0].hash, sides[1].hash);

@@ -1,290 +1,129 @@
-// Placing parts on the grid: stamping and unstamping masks as ground, blood
-// pushed aside, overlapping parts, turned masks, and hit-testing.
-#include <cmath>
-#include <memory>
+// Placing parts on the grid and the edge cases a seeded run seldom reaches:
+// stamping and unstamping masks, blood pushed aside with nowhere to go,
+// turned masks, hit-testing, the collectors' squares and far-flying drops.
+#include <tuple>
 
 #include "app_settings.h"
-#include "render/image.h"
-#include "sim/placement.h"
 #include "sim_fixture.h"
 
 namespace {
 
+using simtest::earnings;
 using simtest::SimTest;
+const Vec2 kUp{0, -1};
 
-std::unique_ptr<CAlphaMask> solidMask(int w, int h, int alpha = 255) {
-  auto m = std::make_unique<CAlphaMask>(w, h);
-  for (int& p : m->data) p = alpha;
-  return m;
+TEST_F(SimTest, StampedMasksBecomeGroundFromAlpha128AndTheFirstPartKeepsContestedCells) {
+  auto mask = simtest::solidMask(10, 10);
+  mask->data[0] = 127;
+  mask->data[1] = 128;
+  CPlacedMask a = part(mask.get(), 20, 30, 4), b = part(mask.get(), 25, 30, 2);
+  stamp(a, kUp);
+  EXPECT_TRUE(a.inGrid);
+  EXPECT_EQ(count(1, 4), 99);
+  EXPECT_EQ(grid().at(15, 25), nullptr);  // alpha 127
+  ASSERT_NE(grid().at(16, 25), nullptr);
+  EXPECT_EQ(grid().at(16, 25)->getState(), 3);
+  EXPECT_EQ(grid().at(25, 30), nullptr);  // the corner is the centre less half the size
+  stamp(b, kUp);
+  EXPECT_EQ(count(1, 2), 50);
+  unstamp(a);  // takes its ground with it, leaving no hole filled for b
+  EXPECT_EQ(count(1, 4) + count(1, 2), 50);
+  CPlacedMask off = part(mask.get(), 1.5f, 1.5f, 5);  // corner trunc(-3.5) = -3
+  stamp(off, kUp);
+  CPlacedMask right = part(mask.get(), 300, 100, 6);  // off-grid pixels are skipped, not wrapped
+  stamp(right, kUp);
+  EXPECT_EQ(count(1, 5) * 1000 + count(1, 6), 49000);
 }
 
-class Placement : public SimTest {
- protected:
-  CPlacedMask part(CAlphaMask* mask, float gx, float gy, int id) {
-    CPlacedMask p;
-    p.gridX = gx;
-    p.gridY = gy;
-    p.rotatedMask = mask;
-    p.id = id;
-    return p;
+TEST_F(SimTest, PushedBloodWithNowhereToGoIsLostAndToldOnlyInDebug) {
+  for (const bool debug : {true, false}) {
+    grid().putBlood(30 + debug, 0);
+    g_debug = debug;
+    testing::internal::CaptureStdout();
+    putGround(grid(), 30 + debug, 0, 3, kUp);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), debug ? "Couldn't find a place\n" : "");
+    g_debug = false;
   }
-  int groundOf(int owner) {
-    int n = 0;
-    for (ISingleCell* c : grid().slots)
-      if (c && c->getType() == 1 && c->getOwner() == owner) ++n;
-    return n;
-  }
-  const Vec2 up{0, -1};
-};
-
-TEST_F(Placement, TenByTenMaskCoversItsRectangleAndUnstampsExactly) {
-  auto mask = solidMask(10, 10);
-  CPlacedMask p = part(mask.get(), 20, 30, 4);
-  stamp(p, up);
-  EXPECT_TRUE(p.inGrid);
-  EXPECT_EQ(groundOf(4), 100);
-  for (int y = 25; y <= 34; ++y)
-    for (int x = 15; x <= 24; ++x) {
-      ISingleCell* c = grid().at(x, y);
-      ASSERT_NE(c, nullptr);
-      EXPECT_EQ(c->getType(), 1);
-      EXPECT_EQ(c->getOwner(), 4);
-      EXPECT_EQ(c->getState(), 3);
-    }
-  EXPECT_EQ(grid().at(14, 25), nullptr);
-  EXPECT_EQ(grid().at(25, 34), nullptr);
-  EXPECT_EQ(grid().at(15, 35), nullptr);
-
-  unstamp(p);
-  EXPECT_EQ(groundOf(4), 0);
-  EXPECT_TRUE(p.inGrid);  // the flag stays once set
+  EXPECT_EQ(count(2), 0);
+  EXPECT_EQ(bloodStats().lost, 2u);
 }
 
-TEST_F(Placement, HalfTransparentPixelsAreSolidFrom128) {
-  auto mask = std::make_unique<CAlphaMask>(2, 1);
-  mask->data = {127, 128};
-  CPlacedMask p = part(mask.get(), 51, 60.5f, 2);
-  stamp(p, up);
-  EXPECT_EQ(grid().at(50, 60), nullptr);
-  ASSERT_NE(grid().at(51, 60), nullptr);
-  EXPECT_EQ(grid().at(51, 60)->getOwner(), 2);
-}
-
-TEST_F(Placement, NegativeCornersTruncateTowardZeroAndOffGridPixelsAreSkipped) {
-  auto mask = solidMask(10, 10);
-  CPlacedMask p = part(mask.get(), 1.5f, 1.5f, 5);  // left = trunc(-3.5) = -3
-  stamp(p, up);
-  EXPECT_EQ(groundOf(5), 7 * 7);
-  EXPECT_NE(grid().at(6, 6), nullptr);
-  EXPECT_EQ(grid().at(7, 6), nullptr);
-
-  CPlacedMask off = part(mask.get(), 300, 100, 6);
-  stamp(off, up);
-  EXPECT_EQ(groundOf(6), 0);
-  for (ISingleCell* c : std::vector<ISingleCell*>(grid().slots.begin() + 211 * 256, grid().slots.end()))
-    EXPECT_EQ(c, nullptr);
-}
-
-TEST_F(Placement, PartWithoutMaskStampsNothingButIsMarkedInGrid) {
-  CPlacedMask p = part(nullptr, 50, 50, 3);
-  stamp(p, up);
-  EXPECT_TRUE(p.inGrid);
-  unstamp(p);
-  EXPECT_EQ(groundOf(3), 0);
-  EXPECT_FALSE(hitTest(p, gridToScreen({50, 50})));
-}
-
-TEST_F(Placement, FirstStampedPartKeepsContestedCells) {
-  auto mask = solidMask(10, 10);
-  CPlacedMask a = part(mask.get(), 50, 50, 1);
-  CPlacedMask b = part(mask.get(), 55, 50, 2);
-  stamp(a, up);
-  stamp(b, up);
-  EXPECT_EQ(groundOf(1), 100);
-  EXPECT_EQ(groundOf(2), 50);
-  unstamp(b);
-  EXPECT_EQ(groundOf(1), 100);
-  stamp(b, up);
-  unstamp(a);
-  // The first part took its ground with it, leaving a hole in the second.
-  EXPECT_EQ(groundOf(2), 50);
-  EXPECT_EQ(grid().at(52, 50), nullptr);
-}
-
-TEST_F(Placement, StampingOverBloodPushesItAsideAsFallingBlood) {
-  for (int x = 45; x <= 54; ++x) grid().putBlood(x, 60);
-  resetActiveBox();
-  auto mask = solidMask(10, 10);
-  CPlacedMask p = part(mask.get(), 50, 60, 8);
-  stamp(p, up);
-  EXPECT_EQ(groundOf(8), 100);
-  EXPECT_EQ(countBlood(), 10);
-  const ActiveBox box = activeBox();
-  for (ISingleCell* c : grid().slots) {
-    if (!c || c->getType() != 2) continue;
-    auto* b = static_cast<CBloodCell*>(c);
-    EXPECT_EQ(b->state, 1);
-    EXPECT_FALSE(b->asleep);
-    EXPECT_EQ(grid().at(b->x, b->y), c);
-    EXPECT_TRUE(b->x >= box.xMin && b->x <= box.xMax && b->y >= box.yMin && b->y <= box.yMax);
-  }
-}
-
-TEST_F(Placement, BloodInTheTopRowHasNowhereToGo) {
-  grid().putBlood(30, 0);
-  g_debug = true;
-  testing::internal::CaptureStdout();
-  putGround(grid(), 30, 0, 3, up);
-  const std::string out = testing::internal::GetCapturedStdout();
-  g_debug = false;
-  EXPECT_EQ(out, "Couldn't find a place\n");
-  EXPECT_EQ(countBlood(), 0);
-  EXPECT_EQ(bloodStats().lost, 1u);
-  EXPECT_EQ(grid().at(30, 0)->getType(), 1);
-
-  // Without the debug setting the loss is silent.
-  grid().putBlood(31, 0);
-  testing::internal::CaptureStdout();
-  putGround(grid(), 31, 0, 3, up);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST_F(Placement, PushedUpwardBloodFirstTriesTheRowBelowOrItsLeft) {
-  // Everything near is full except the two first path candidates.
-  int seen[2] = {0, 0};
-  for (unsigned seed = 1; seed <= 40; ++seed) {
-    resetSimulation();
-    seedRandom(seed);
-    ground(90, 90, 130, 110);
-    delete grid().at(99, 101);
-    grid().at(99, 101) = nullptr;
-    delete grid().at(100, 101);
-    grid().at(100, 101) = nullptr;
-    delete grid().at(100, 100);
-    grid().at(100, 100) = nullptr;
-    grid().putBlood(100, 100);
-    putGround(grid(), 100, 100, 7, up);
-    const bool left = bloodAt(99, 101) != nullptr;
-    const bool below = bloodAt(100, 101) != nullptr;
-    ASSERT_NE(left, below) << "seed " << seed;
-    ++seen[below];
-  }
-  EXPECT_GT(seen[0], 0);
-  EXPECT_GT(seen[1], 0);
-}
-
-TEST_F(Placement, PathCandidatePastTheRightEdgeWrapsToTheNextRow) {
-  // Full board except one slot: column 0 of row 62, which is also column 256
-  // of row 61. Pushed right from column 255, only the path candidate, which
-  // runs along row 61, can reach it.
+TEST_F(SimTest, APathCandidatePastTheRightEdgeWrapsToTheNextRowWithoutLeavingTheGrid) {
   ground(0, 0, 255, 210);
-  delete grid().at(0, 62);
-  grid().at(0, 62) = nullptr;
-  delete grid().at(255, 60);
-  grid().at(255, 60) = nullptr;
+  const std::pair<int, int> holes[] = {{0, 62}, {255, 60}};
+  for (auto [x, y] : holes) delete grid().at(x, y), grid().at(x, y) = nullptr;
   grid().putBlood(255, 60);
   putGround(grid(), 255, 60, 9, {1, 0});
   CBloodCell* c = bloodAt(0, 62);
   ASSERT_NE(c, nullptr);
   EXPECT_GE(c->x, 256);  // it keeps the column it was put at
-  EXPECT_EQ(c->y, 61);
   EXPECT_EQ(&grid().at(c->x, c->y), &grid().at(0, 62));
 }
 
-TEST(RotateMask, TinyAnglesGiveNoMask) {
-  auto mask = solidMask(20, 10);
-  EXPECT_EQ(rotateMask(mask.get(), 0.0005), nullptr);
-  EXPECT_EQ(rotateMask(mask.get(), -0.001), nullptr);
+TEST(RotateMask, SizesCentresAndAreasOfTurnedMasks) {
+  auto mask = simtest::solidMask(20, 10);
+  EXPECT_EQ(rotateMask(mask.get(), 0.0005), nullptr);  // tiny angles give no mask
   EXPECT_EQ(rotateMask(nullptr, 45), nullptr);
   EXPECT_NE(rotateMask(mask.get(), 0.002), nullptr);
-}
-
-TEST(RotateMask, QuarterAndFullTurnsComeOutOneLargerEachWay) {
-  auto mask = solidMask(20, 10);
   auto quarter = rotateMask(mask.get(), 90);
   ASSERT_NE(quarter, nullptr);
-  EXPECT_EQ(quarter->width, 12);
-  EXPECT_EQ(quarter->height, 22);
-  EXPECT_EQ(quarter->stride, 12);
-
-  auto full = rotateMask(mask.get(), 360);
-  ASSERT_NE(full, nullptr);
-  EXPECT_EQ(full->width, 22);
-  EXPECT_EQ(full->height, 12);
-}
-
-TEST(RotateMask, CentreSamplesTheSourceCentreWithoutHalfPixelOffset) {
-  auto mask = std::make_unique<CAlphaMask>(20, 10);
+  EXPECT_EQ(quarter->width * 100 + quarter->height, 1222);
+  int lit = 0;
+  for (int v : quarter->data) lit += v >= 128;
+  EXPECT_NEAR(lit, 200, 20);
+  mask->data.assign(mask->data.size(), 0);
   mask->data[10 + 5 * 20] = 200;
   auto full = rotateMask(mask.get(), 360);
-  // Destination (11, 6) samples the source point (10, 5) exactly.
-  EXPECT_EQ(full->data[11 + 6 * 22], 200);
-  int lit = 0;
-  for (int v : full->data) lit += v > 0;
-  EXPECT_GE(lit, 1);
-}
-
-TEST(RotateMask, QuarterTurnStandsTheShapeUpright) {
-  auto mask = solidMask(20, 10);
-  auto q = rotateMask(mask.get(), 90);
-  int minX = 99, maxX = -1, minY = 99, maxY = -1;
-  for (int y = 0; y < q->height; ++y)
-    for (int x = 0; x < q->width; ++x)
-      if (q->data[x + y * q->stride] >= 128) {
-        minX = std::min(minX, x);
-        maxX = std::max(maxX, x);
-        minY = std::min(minY, y);
-        maxY = std::max(maxY, y);
-      }
-  EXPECT_NEAR(maxX - minX + 1, 10, 1);
-  EXPECT_NEAR(maxY - minY + 1, 20, 1);
-}
-
-TEST(RotateMask, LargeMasksKeepTheirAreaWhenTurned) {
-  auto mask = solidMask(3000, 40);
-  auto r = rotateMask(mask.get(), 30);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(r->data.size(), static_cast<size_t>(r->width) * r->height);
-  int lit = 0;
-  for (int v : r->data) {
-    ASSERT_GE(v, 0);
-    ASSERT_LE(v, 255);
-    lit += v >= 128;
-  }
+  EXPECT_EQ(full->data[11 + 6 * 22], 200) << "the centre samples the source centre without a half-pixel offset";
+  auto large = simtest::solidMask(3000, 40);
+  auto turned = rotateMask(large.get(), 30);
+  lit = 0;
+  for (int v : turned->data) lit += v >= 128;
   EXPECT_NEAR(lit, 3000 * 40, 3000 * 40 / 20);
 }
 
-class HitTest : public Placement {
- protected:
-  // A 5 x 5 transparent mask placed so that the screen point lands on its
-  // middle pixel (2, 2).
-  bool hitWithOnly(int col, int row) {
+TEST_F(SimTest, AHitTakesThePixelOrItsFourNeighboursButNotDiagonals) {
+  const std::tuple<int, int, bool> cases[] = {{2, 2, true},  {1, 2, true},  {3, 2, true},  {2, 1, true},
+                                               {2, 3, true},  {1, 1, false}, {3, 3, false}, {0, 2, false}};
+  for (auto [col, row, hit] : cases) {
     CAlphaMask mask(5, 5);
     mask.data[col + row * 5] = 1;
-    const Vec2 point{300, 400};
-    const Vec2 g = screenToGrid(point);
-    CPlacedMask p = part(&mask, g.x, g.y, 1);
-    return hitTest(p, point);
+    const Vec2 g = screenToGrid({300, 400});
+    EXPECT_EQ(hitTest(part(&mask, g.x, g.y, 1), {300, 400}), hit) << col << "," << row;
   }
-};
-
-TEST_F(HitTest, HitsThePixelAndItsFourNeighboursButNotDiagonals) {
-  EXPECT_TRUE(hitWithOnly(2, 2));
-  EXPECT_TRUE(hitWithOnly(1, 2));
-  EXPECT_TRUE(hitWithOnly(3, 2));
-  EXPECT_TRUE(hitWithOnly(2, 1));
-  EXPECT_TRUE(hitWithOnly(2, 3));
-  EXPECT_FALSE(hitWithOnly(1, 1));
-  EXPECT_FALSE(hitWithOnly(3, 3));
-  EXPECT_FALSE(hitWithOnly(0, 2));
+  EXPECT_FALSE(hitTest(part(nullptr, 50, 50, 3), gridToScreen({50, 50})));
 }
 
-TEST_F(HitTest, FarPointsMiss) {
-  auto mask = solidMask(5, 5);
-  CPlacedMask p = part(mask.get(), 50, 50, 1);
-  EXPECT_TRUE(hitTest(p, gridToScreen({50, 50})));
-  EXPECT_FALSE(hitTest(p, gridToScreen({60, 50})));
-  EXPECT_FALSE(hitTest(p, {1e30f, -1e30f}));
+TEST_F(SimTest, CollectorsTakeTheirSquaresEveryEleventhStepAndTheSpoutRowIsCleanedUnpaid) {
+  // Blood packed between walls so nothing moves, with one ground cell inside a square.
+  ground(0, 152, 255, 152);
+  for (int x : {37, 54, 201, 218}) ground(x, 139, x, 151);
+  for (int y = 139; y <= 151; ++y)
+    for (int x = 38; x <= 217; ++x)
+      if (x <= 53 || x >= 202) grid().putBlood(x, y);
+  delete grid().at(45, 145), grid().at(45, 145) = new CGroundCell(9);
+  for (int x = 85; x <= 165; ++x) grid().putBlood(x, 0);
+  for (int i = 0; i < 10; ++i) step(grid(), 255);
+  EXPECT_TRUE(earnings().empty());
+  const uint64_t before = bloodStats().created - bloodStats().destroyed;
+  step(grid(), 255);
+  // Ten by ten squares at columns 41 and 205, rows 141 to 150, one paid call a cell.
+  EXPECT_EQ(bloodStats().collected[0] * 1000 + bloodStats().collected[1], 99100u);
+  EXPECT_EQ(earnings().size(), 199u);
+  EXPECT_EQ(bloodStats().cleanedTop, 70u);  // columns 90 to 159
+  EXPECT_EQ(bloodStats().created - bloodStats().destroyed, before - 199 - 70);
+}
+
+TEST_F(SimTest, DropsAreDiscardedOnlyFarOutsideTheGrid) {
+  const float starts[][4] = {{766.5f, 100, 1, 0}, {-511.0f, 100, -1, 0}, {100, 721.8f, 0, 1}};
+  for (const auto& s : starts) {
+    spawnSplash(&grid(), 0, 0, {s[2], s[3]}, true);
+    particleList().back()->x = s[0], particleList().back()->y = s[1];
+  }
+  stepParticles();
+  EXPECT_EQ(particleList().size(), 3u);
+  stepParticles();
+  EXPECT_EQ(particleList().size(), 0u);
 }
 
 }  // namespace

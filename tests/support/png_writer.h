@@ -10,8 +10,6 @@ namespace testing_support {
 
 // Pixels are row after row, top row first, as 0xAARRGGBB.
 bool writePng(const std::string& path, int width, int height, const std::vector<uint32_t>& argb);
-
-// A picture of one colour, handy for masks and part images.
 bool writeSolidPng(const std::string& path, int width, int height, uint32_t argb);
 
 }  // namespace testing_support

@@ -6,17 +6,16 @@
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -29,20 +28,10 @@
 #include "net/world_hash.h"
 #include "platform/clock.h"
 
+namespace fs = std::filesystem;
+
 namespace testing_support {
 namespace {
-
-std::string absolute(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  char buf[PATH_MAX];
-  std::string cwd = getcwd(buf, sizeof(buf)) ? buf : ".";
-  return cwd + "/" + path;
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -51,37 +40,23 @@ std::string readFile(const std::string& path) {
   return ss.str();
 }
 
-// A private data folder per run: pictures and parts linked, settings copied,
-// since the game rewrites data/settings.xml at every start.
+// A private data folder per run: pictures, parts and sounds linked, settings
+// copied, since the game rewrites data/settings.xml at every start.
 std::string makeRunFolder(const GameScript& s) {
   char tmpl[] = "/tmp/vesicor-run-XXXXXX";
   if (!mkdtemp(tmpl)) return {};
-  std::string root = tmpl;
-  mkdir((root + "/data").c_str(), 0755);
-  if (symlink(absolute(s.gfxDir).c_str(), (root + "/data/gfx").c_str()) != 0) return {};
-  if (symlink(absolute(s.partsDir).c_str(), (root + "/data/parts").c_str()) != 0) return {};
-  if (symlink(absolute(s.sfxDir).c_str(), (root + "/data/sfx").c_str()) != 0) return {};
-  if (!s.settingsXml.empty()) writeFile(root + "/data/settings.xml", s.settingsXml);
-  writeFile(root + "/data/app_settings.xml",
-            s.appSettingsXml.empty()
-                ? "<Settings>\n  <Debug>\n    0\n  </Debug>\n  <SpriteDevice>\n    1\n  </SpriteDevice>\n</Settings>\n"
-                : s.appSettingsXml);
+  const std::string root = tmpl;
+  std::error_code failed;
+  fs::create_directory(root + "/data", failed);
+  for (const auto& [from, to] : {std::pair{s.gfxDir, "gfx"}, {s.partsDir, "parts"}, {s.sfxDir, "sfx"}}) {
+    if (!failed) fs::create_directory_symlink(fs::absolute(from), root + "/data/" + to, failed);
+  }
+  if (failed) return {};
+  if (!s.settingsXml.empty()) std::ofstream(root + "/data/settings.xml") << s.settingsXml;
+  std::ofstream(root + "/data/app_settings.xml")
+      << (s.appSettingsXml.empty() ? "<Settings><Debug>0</Debug><SpriteDevice>1</SpriteDevice></Settings>\n"
+                                   : s.appSettingsXml);
   return root;
-}
-
-void removeRunFolder(const std::string& root) {
-  if (root.empty()) return;
-  unlink((root + "/data/gfx").c_str());
-  unlink((root + "/data/parts").c_str());
-  unlink((root + "/data/sfx").c_str());
-  unlink((root + "/data/options.xml").c_str());
-  unlink((root + "/data/settings.xml").c_str());
-  unlink((root + "/data/settings.xml.bak").c_str());
-  unlink((root + "/data/app_settings.xml").c_str());
-  unlink((root + "/stdout.txt").c_str());
-  unlink((root + "/result.txt").c_str());
-  rmdir((root + "/data").c_str());
-  rmdir(root.c_str());
 }
 
 // The game clocks of runGamesTogether's sides with a simulated link, shared
@@ -118,7 +93,7 @@ int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hoo
   int lingering = 0;
   bool waited = false;
   while (app.running() && (!net.ended() || (s.netWaitForRejoin && !waited)) &&
-         std::chrono::steady_clock::now() - realStart < std::chrono::seconds(150)) {
+         std::chrono::steady_clock::now() - realStart < std::chrono::seconds(600)) {
     if (net.ended()) {
       waited = true;
       net.waitForOther(*app.game());
@@ -165,7 +140,7 @@ int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hoo
     for (uint32_t k = 1; k <= ls->localHashCount(); ++k) {
       result << "nethash " << std::hex << *ls->localHash(k * net::CLockstep::kHashEverySteps) << std::dec << "\n";
     }
-    result << "netcompared " << ls->hashesCompared() << "\nnetstall " << ls->stallMs() << "\n";
+    result << "netcompared " << ls->hashesCompared() << "\nnetstall " << ls->stallMs() << "\nnetdelay " << ls->delay() << "\n";
     if (!s.netReplayStem.empty() && ls->nextStep() == s.netSteps) {
       net.record().write(s.netReplayStem, net.terms(), s.netSteps, worldHash(app), "a test's match");
     }
@@ -175,17 +150,15 @@ int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hoo
 }
 
 void childRun(const GameScript& s, const FrameHook& hook, const std::string& root) {
-  if (chdir(root.c_str()) != 0) _exit(3);
-  if (!std::freopen((root + "/stdout.txt").c_str(), "w", stdout)) _exit(3);
+  if (chdir(root.c_str()) != 0 || !std::freopen((root + "/stdout.txt").c_str(), "w", stdout)) _exit(3);
   if (s.realVideo) {
     unsetenv("SDL_VIDEODRIVER");
   } else {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
   }
-
   const uint32_t start = 1000;
   uint32_t now = start;
-  int sleeps = 0;
+  int sleeps = 0, spins = 0, steps = 0, frames = 0;
   platform::setTickSource([&now] { return now; });
   platform::setSleeper([&now, &sleeps](uint32_t ms) {
     now += ms;
@@ -194,17 +167,12 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
 
   CApplication app;
   size_t next = 0;
-  std::vector<TimedEvent> events = s.events;
   app.setEventSource([&](SDL_Event& e) {
-    if (next < events.size() && events[next].tick + start <= now) {
-      e = events[next++].event;
-      return true;
-    }
-    return false;
+    if (next >= s.events.size() || s.events[next].tick + start > now) return false;
+    e = s.events[next++].event;
+    return true;
   });
-  int steps = 0;
   app.setStepObserver([&steps] { ++steps; });
-
   app.setSeed(s.seed);
   for (int player : s.computers) app.setComputer(player, true);
   if (s.netRole != 0) {
@@ -214,24 +182,20 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
     where.port = s.netPort;
     app.setNetwork(where);
   }
-  bool started = app.startup();
+  const bool started = app.startup();
   std::ostringstream result;
-  result << "started " << (started ? 1 : 0) << "\n";
-  int frames = 0;
-  int spins = 0;
+  result << "started " << started << "\n";
   size_t nextCheckpoint = 0;
   if (started && s.netRole != 0) {
     frames = playNetworkSide(app, s, hook, now, result);
   } else if (started) {
     while (app.running() && now - start < s.durationMs) {
       if (s.throughPoll) {
-        uint32_t before = now;
-        int sleptBefore = sleeps;
-        float framesBefore = app.pacer().frameCounter;
-        uint32_t frameTickBefore = app.pacer().lastFrameTick;
+        const uint32_t before = now, frameTickBefore = app.pacer().lastFrameTick;
+        const int sleptBefore = sleeps;
+        const float framesBefore = app.pacer().frameCounter;
         app.poll();
-        bool ranFrame = app.pacer().lastFrameTick != frameTickBefore || app.pacer().frameCounter != framesBefore;
-        if (!ranFrame) {
+        if (app.pacer().lastFrameTick == frameTickBefore && app.pacer().frameCounter == framesBefore) {
           if (sleeps == sleptBefore && now == before) {
             ++spins;
             now += 1;  // the spinning loop sees the clock move on
@@ -243,38 +207,28 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
         app.runFrame(now);
       }
       ++frames;
-      uint32_t gameMs = now - start;
-      if (hook) hook(app, gameMs);
-      while (nextCheckpoint < s.hashAt.size() && s.hashAt[nextCheckpoint] <= gameMs) {
+      if (hook) hook(app, now - start);
+      for (; nextCheckpoint < s.hashAt.size() && s.hashAt[nextCheckpoint] <= now - start; ++nextCheckpoint) {
         result << "checkpoint " << std::hex << worldHash(app) << std::dec << "\n";
-        ++nextCheckpoint;
       }
       if (s.stopWhenOver && app.game()->gameOver) break;
     }
   }
   if (started) {
-    CGameManager* game = app.game();
-    result << "hash " << std::hex << worldHash(app) << std::dec << "\n";
-    result << "values " << game->player1Value << " " << game->player2Value << "\n";
-    result << "gameover " << (game->gameOver ? 1 : 0) << "\n";
-    result << "parts " << g_partList.size() << "\n";
+    const CGameManager* game = app.game();
+    result << "hash " << std::hex << worldHash(app) << std::dec << "\nvalues " << game->player1Value << " "
+           << game->player2Value << "\ngameover " << game->gameOver << "\nparts " << g_partList.size() << "\n";
     app.shutdown();
   }
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
-  result << "frames " << frames << "\nsteps " << steps << "\nrss " << ru.ru_maxrss << "\n";
-  result << "sleeps " << sleeps << "\nspins " << spins << "\n";
+  result << "frames " << frames << "\nsteps " << steps << "\nrss " << ru.ru_maxrss << "\nsleeps " << sleeps
+         << "\nspins " << spins << "\n";
   std::fflush(stdout);
-  writeFile(root + "/result.txt", result.str());
+  std::ofstream(root + "/result.txt") << result.str();
   std::fflush(nullptr);
   _exit(0);
 }
-
-}  // namespace
-
-uint64_t worldHash(const CApplication& app) { return net::worldHash(app.game()); }
-
-namespace {
 
 struct Child {
   pid_t pid = -1;
@@ -294,48 +248,51 @@ Child startChild(const GameScript& script, const FrameHook& hook, size_t side = 
 
 GameRunResult finishChild(const Child& c) {
   GameRunResult r;
-  if (c.pid < 0) {
-    r.crashed = true;
-    removeRunFolder(c.root);
-    return r;
-  }
-  const std::string& root = c.root;
-  int status = 0;
-  waitpid(c.pid, &status, 0);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.output = readFile(root + "/stdout.txt");
-  std::istringstream in(readFile(root + "/result.txt"));
-  std::string key;
-  bool any = false;
-  while (in >> key) {
-    any = true;
-    if (key == "started") in >> r.started;
-    else if (key == "hash") in >> std::hex >> r.hash >> std::dec;
-    else if (key == "checkpoint") {
+  r.crashed = true;
+  if (c.pid >= 0) {
+    int status = 0;
+    waitpid(c.pid, &status, 0);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.output = readFile(c.root + "/stdout.txt");
+    std::istringstream in(readFile(c.root + "/result.txt"));
+    auto hex = [&in] {
       uint64_t h = 0;
       in >> std::hex >> h >> std::dec;
-      r.checkpointHashes.push_back(h);
-    } else if (key == "values") in >> r.value1 >> r.value2;
-    else if (key == "gameover") in >> r.gameOver;
-    else if (key == "parts") in >> r.parts;
-    else if (key == "frames") in >> r.frames;
-    else if (key == "steps") in >> r.steps;
-    else if (key == "rss") in >> r.peakRssKb;
-    else if (key == "sleeps") in >> r.sleeps;
-    else if (key == "spins") in >> r.spins;
-    else if (key == "nethash") {
-      uint64_t h = 0;
-      in >> std::hex >> h >> std::dec;
-      r.netHashes.push_back(h);
-    } else if (key == "netcompared") in >> r.netCompared;
-    else if (key == "netstall") in >> r.netStallMs;
+      return h;
+    };
+    bool any = false;
+    for (std::string key; in >> key; any = true) {
+      if (key == "started") in >> r.started;
+      else if (key == "hash") r.hash = hex();
+      else if (key == "checkpoint") r.checkpointHashes.push_back(hex());
+      else if (key == "nethash") r.netHashes.push_back(hex());
+      else if (key == "values") in >> r.value1 >> r.value2;
+      else if (key == "gameover") in >> r.gameOver;
+      else if (key == "parts") in >> r.parts;
+      else if (key == "frames") in >> r.frames;
+      else if (key == "steps") in >> r.steps;
+      else if (key == "rss") in >> r.peakRssKb;
+      else if (key == "sleeps") in >> r.sleeps;
+      else if (key == "spins") in >> r.spins;
+      else if (key == "netcompared") in >> r.netCompared;
+      else if (key == "netstall") in >> r.netStallMs;
+      else if (key == "netdelay") in >> r.netDelay;
+    }
+    r.crashed = !any || r.exitCode != 0;
   }
-  r.crashed = !any || r.exitCode != 0;
-  removeRunFolder(root);
+  // The links in data/ are removed, never what they point to; anything else
+  // the game wrote (a networked match's replay) stays with its folder.
+  std::error_code ignored;
+  if (!c.root.empty()) {
+    for (const char* made : {"/data", "/stdout.txt", "/result.txt"}) fs::remove_all(c.root + made, ignored);
+    fs::remove(c.root, ignored);
+  }
   return r;
 }
 
 }  // namespace
+
+uint64_t worldHash(const CApplication& app) { return net::worldHash(app.game()); }
 
 GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
   return finishChild(startChild(script, hook));
@@ -371,7 +328,6 @@ uint16_t freeUdpPort() {
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
   socklen_t len = sizeof addr;
   uint16_t port = 0;
   if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
@@ -383,8 +339,7 @@ uint16_t freeUdpPort() {
 }
 
 SDL_Event keyEvent(bool down, SDLKey key) {
-  SDL_Event e;
-  std::memset(&e, 0, sizeof e);
+  SDL_Event e{};
   e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
   e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
   e.key.keysym.sym = key;
@@ -392,8 +347,7 @@ SDL_Event keyEvent(bool down, SDLKey key) {
 }
 
 SDL_Event motionEvent(int x, int y) {
-  SDL_Event e;
-  std::memset(&e, 0, sizeof e);
+  SDL_Event e{};
   e.type = SDL_MOUSEMOTION;
   e.motion.x = static_cast<Uint16>(x);
   e.motion.y = static_cast<Uint16>(y);
@@ -401,8 +355,7 @@ SDL_Event motionEvent(int x, int y) {
 }
 
 SDL_Event buttonEvent(bool down, int button, int x, int y) {
-  SDL_Event e;
-  std::memset(&e, 0, sizeof e);
+  SDL_Event e{};
   e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
   e.button.button = static_cast<Uint8>(button);
   e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
@@ -412,20 +365,23 @@ SDL_Event buttonEvent(bool down, int button, int x, int y) {
 }
 
 bool parseScript(const std::string& text, GameScript& s, std::string& expectHex, std::string& error) {
+  static const std::pair<const char*, SDLKey> keys[] = {
+      {"w", SDLK_w},   {"a", SDLK_a},       {"s", SDLK_s},       {"d", SDLK_d},         {"up", SDLK_UP},
+      {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT}, {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2},
+      {"enter", SDLK_RETURN}};
   std::istringstream lines(text);
   std::string line;
-  int number = 0;
-  while (std::getline(lines, line)) {
-    ++number;
-    size_t hash = line.find('#');
-    if (hash != std::string::npos) line.erase(hash);
-    std::istringstream in(line);
-    std::string cmd;
-    if (!(in >> cmd)) continue;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    std::istringstream in(line.substr(0, line.find('#')));
     auto fail = [&](const std::string& why) {
       error = "line " + std::to_string(number) + ": " + why;
       return false;
     };
+    std::string cmd, what, dir;
+    if (!(in >> cmd)) continue;
+    int player = 0, b = 0, x = 0, y = 0;
+    uint32_t ms = 0;
+    TimedEvent te;
     if (cmd == "seed") {
       if (!(in >> s.seed)) return fail("seed needs a number");
     } else if (cmd == "duration") {
@@ -435,58 +391,38 @@ bool parseScript(const std::string& text, GameScript& s, std::string& expectHex,
     } else if (cmd == "parts") {
       in >> s.partsDir;
     } else if (cmd == "settings") {
-      std::string path;
-      in >> path;
-      s.settingsXml = readFile(path);
-      if (s.settingsXml.empty()) return fail("cannot read " + path);
+      in >> what;
+      s.settingsXml = readFile(what);
+      if (s.settingsXml.empty()) return fail("cannot read " + what);
     } else if (cmd == "expect") {
       in >> expectHex;
     } else if (cmd == "computer") {
-      int player = 0;
       if (!(in >> player) || (player != 1 && player != 2)) return fail("computer needs the player, 1 or 2");
       s.computers.push_back(player);
     } else if (cmd == "checkpoint") {
-      uint32_t ms = 0;
       if (!(in >> ms)) return fail("checkpoint needs milliseconds");
       s.hashAt.push_back(ms);
-    } else if (cmd == "at") {
-      TimedEvent te;
-      std::string what;
-      if (!(in >> te.tick >> what)) return fail("at needs a time and an event");
-      if (what == "key") {
-        std::string dir, name;
-        in >> dir >> name;
-        static const std::pair<const char*, SDLKey> keys[] = {
-            {"w", SDLK_w},      {"a", SDLK_a},       {"s", SDLK_s},       {"d", SDLK_d},
-            {"up", SDLK_UP},    {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT},
-            {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2}, {"enter", SDLK_RETURN}};
-        bool found = false;
-        for (const auto& k : keys) {
-          if (name == k.first) {
-            te.event = keyEvent(dir == "down", k.second);
-            found = true;
-          }
-        }
-        if (!found || (dir != "down" && dir != "up")) return fail("unknown key event");
-      } else if (what == "motion") {
-        int x = 0, y = 0;
-        if (!(in >> x >> y)) return fail("motion needs x y");
-        te.event = motionEvent(x, y);
-      } else if (what == "button") {
-        std::string dir;
-        int b = 0, x = 0, y = 0;
-        if (!(in >> dir >> b >> x >> y)) return fail("button needs down|up N X Y");
-        te.event = buttonEvent(dir == "down", b, x, y);
-      } else if (what == "quit") {
-        std::memset(&te.event, 0, sizeof te.event);
-        te.event.type = SDL_QUIT;
-      } else {
-        return fail("unknown event " + what);
-      }
-      s.events.push_back(te);
-    } else {
+    } else if (cmd != "at") {
       return fail("unknown command " + cmd);
+    } else if (!(in >> te.tick >> what)) {
+      return fail("at needs a time and an event");
+    } else if (what == "key") {
+      in >> dir >> what;
+      const auto* k = std::find_if(std::begin(keys), std::end(keys), [&](const auto& entry) { return what == entry.first; });
+      if (k == std::end(keys) || (dir != "down" && dir != "up")) return fail("unknown key event");
+      te.event = keyEvent(dir == "down", k->second);
+    } else if (what == "motion") {
+      if (!(in >> x >> y)) return fail("motion needs x y");
+      te.event = motionEvent(x, y);
+    } else if (what == "button") {
+      if (!(in >> dir >> b >> x >> y)) return fail("button needs down|up N X Y");
+      te.event = buttonEvent(dir == "down", b, x, y);
+    } else if (what == "quit") {
+      te.event.type = SDL_QUIT;
+    } else {
+      return fail("unknown event " + what);
     }
+    if (cmd == "at") s.events.push_back(te);
   }
   std::stable_sort(s.events.begin(), s.events.end(),
                    [](const TimedEvent& a, const TimedEvent& b) { return a.tick < b.tick; });

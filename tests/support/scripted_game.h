@@ -21,26 +21,22 @@ struct TimedEvent {
 
 struct GameScript {
   unsigned seed = 1;
-  std::string gfxDir = "data/gfx";      // linked into the run's data folder
-  std::string partsDir = "data/parts";  // linked into the run's data folder
-  std::string sfxDir = "data/sfx";      // linked into the run's data folder
-  std::string settingsXml;              // written as data/settings.xml when not empty
-  std::string appSettingsXml;           // written as data/app_settings.xml when not empty
+  // Linked into the run's private data folder; relative to the working folder.
+  std::string gfxDir = "data/gfx", partsDir = "data/parts", sfxDir = "data/sfx";
+  std::string settingsXml;     // written as data/settings.xml when not empty
+  std::string appSettingsXml;  // written as data/app_settings.xml when not empty
   uint32_t durationMs = 0;
   std::vector<TimedEvent> events;
   std::vector<uint32_t> hashAt;  // extra checkpoints (game ms) whose hashes are reported
   // Drive the loop through CApplication::poll, the way the game does, with
   // time passing only while it sleeps or spins, instead of frame by frame.
   bool throughPoll = false;
-  // Run on the real video driver (OpenGL under Xvfb) instead of the null device.
-  bool realVideo = false;
+  bool realVideo = false;  // OpenGL under Xvfb instead of the null device
   // Game time between frames when not driven through poll: a slow machine
   // that manages only a few frames a second runs several steps per frame.
   uint32_t frameMs = 16;
-  // Players the computer plays from the start.
-  std::vector<int> computers;
-  // End the run at the first frame after a player has won.
-  bool stopWhenOver = false;
+  std::vector<int> computers;  // players the computer plays from the start
+  bool stopWhenOver = false;   // end the run at the first frame after a win
   // One side of a networked match over localhost: 1 hosts on netPort, 2
   // joins it. Game time then passes only while the side has the other's
   // inputs (it waits in real time for them), and the side plays until both
@@ -69,16 +65,15 @@ struct GameRunResult {
   std::vector<uint64_t> checkpointHashes;
   float value1 = 0, value2 = 0;
   bool gameOver = false;
-  int frames = 0;
-  int steps = 0;
-  int sleeps = 0;  // with throughPoll: 1 ms sleeps, and polls that spun
-  int spins = 0;
-  int parts = 0;  // entries of the part list at the end
+  int frames = 0, steps = 0;
+  int sleeps = 0, spins = 0;  // with throughPoll: 1 ms sleeps, and polls that spun
+  int parts = 0;              // entries of the part list at the end
   long peakRssKb = 0;
   std::vector<uint64_t> netHashes;  // the world hashes a networked side sent, one a period
   uint32_t netCompared = 0;         // of them, how many it compared with the other side's
-  uint32_t netStallMs = 0;
-  std::string output;  // everything the game printed on standard output
+  uint32_t netStallMs = 0;          // how long its lockstep waited for the other side
+  int netDelay = 0;                 // its input delay at the end, in steps
+  std::string output;               // everything the game printed on standard output
 };
 
 // Called in the child after every frame, with the game time; may inspect or
@@ -98,12 +93,12 @@ uint64_t worldHash(const CApplication& app);
 
 // The replay text format: one command per line, '#' comments.
 //   seed N | duration MS | gfx DIR | parts DIR | settings FILE | expect HEX
-//   at MS key down|up NAME      (w a s d up down left right escape enter)
+//   checkpoint MS               (a hash reported at that game time)
+//   at MS key down|up NAME      (w a s d up down left right escape f2 enter)
 //   at MS motion X Y
 //   at MS button down|up N X Y
 //   at MS quit
 //   computer N                  (the computer plays player N from the start)
-//   at MS key down|up f2        (toggles the computer for player 2)
 bool parseScript(const std::string& text, GameScript& script, std::string& expectHex, std::string& error);
 
 SDL_Event keyEvent(bool down, SDLKey key);
