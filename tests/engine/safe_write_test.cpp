@@ -181,7 +181,8 @@ TEST(XmlHostileInput, WideDeepManyAttributedAndBrokenFilesReadBindAndWriteBack) 
     folder.write("f.xml", c.text);
     auto tree = brin::ParseXmlFile(folder.file("f.xml"));
     ASSERT_TRUE(tree);
-    EXPECT_EQ(c.children * 100000 + c.attributes, tree->GetChildCount() * 100000 + tree->GetAttributeCount());
+    EXPECT_EQ(c.children, tree->GetChildCount());
+    EXPECT_EQ(c.attributes, tree->GetAttributeCount());
     const std::string copy = brin::ComposeXmlText(*tree);
     EXPECT_GE(static_cast<size_t>(std::count(copy.begin(), copy.end(), '\n')), c.writtenLines);
     tree.reset();

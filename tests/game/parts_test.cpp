@@ -2,6 +2,7 @@
 // bombs, fading, removal, and the blast, glow and refusal players are shown.
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 #include "game/feedback.h"
 #include "game_world.h"
@@ -28,8 +29,11 @@ TEST_F(Parts, AFileGivesCostLifetimeBombAndPicturesAndMissingKeysKeepTheDefaults
   writePart("player1_ghost.xml", 100, 20000, 0, "data/gfx/missing.png");
   auto bomb = loadGamePart("data/parts/player1_bomb.xml"), bare = loadGamePart("data/parts/player1_bare.xml");
   EXPECT_EQ(bomb->imageFile, "data/gfx/block.png");
-  EXPECT_EQ(bomb->cost * 100000 + bomb->lifetime + bomb->bomb, 1234.5f * 100000 + 7000 + 1);
-  EXPECT_EQ(bare->cost * 100000 + bare->lifetime + bare->bomb, 2000.0f * 100000 + 20000);
+  for (const auto& [part, cost, lifetime, isBomb] : {std::tuple{bomb.get(), 1234.5f, 7000.0f, 1}, {bare.get(), 2000.0f, 20000.0f, 0}}) {
+    EXPECT_EQ(part->cost, cost);
+    EXPECT_EQ(part->lifetime, lifetime);
+    EXPECT_EQ(part->bomb, isBomb);
+  }
   ASSERT_NE(bomb->mask, nullptr);
   // A copy has pictures and masks of its own, or freeing one would free both.
   bomb->setRotation(0.5f);
