@@ -1,8 +1,16 @@
 // Pixel tests through the OpenGL device in a real window (run under Xvfb):
 // what the golden pictures cannot tell apart. Sprites by both means (quads
 // and the sprite interface) with scale, turns and colour alpha, coloured
-// quads blending, a resized window, and a device without a window.
+// quads blending, a resized window, and a device without a window. Then
+// sprite stacks: a composed stack looks like its layers drawn one by one, by
+// both ways of composing, and it is composed again only when it changes
+// visibly (the game's own composed frames are pinned by the golden pictures).
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
 #include "pixel_fixture.h"
+#include "platform/gl_device.h"
 
 namespace {
 
@@ -111,6 +119,146 @@ TEST(DeviceError, NoWindowMeansNoDeviceAndAClearMessage) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "D3D_OBJ ERR: Could not create Direct3D Object\n");
   EXPECT_EQ(platform::device(), nullptr);
   platform::shutdownVideo();
+}
+
+using platform::StackComposing;
+
+// Pixels off by more than 6 and outside the range of colours within two
+// pixels of them in the reference: a composite at half size softens edges,
+// but shifted, turned or wrongly blended layers show up here.
+struct Difference {
+  double mean = 0;  // per channel
+  size_t outOfRange = 0;
+};
+
+int channel(uint32_t argb, int c) { return int((argb >> (16 - 8 * c)) & 0xff); }
+
+Difference compare(const std::vector<uint32_t>& reference, const std::vector<uint32_t>& got) {
+  const int n = platform::kDrawingSize;
+  if (reference.size() != size_t(n) * n || got.size() != reference.size()) return {255, size_t(n) * n};
+  Difference d;
+  for (int i = 0; i < n * n; ++i) {
+    bool outside = false;
+    for (int c = 0; c < 3; ++c) {
+      const int have = channel(got[i], c), diff = std::abs(channel(reference[i], c) - have);
+      d.mean += diff / (3.0 * n * n);
+      int lo = 255, hi = 0;
+      for (int ny = std::max(0, i / n - 2); diff > 6 && ny <= std::min(n - 1, i / n + 2); ++ny) {
+        for (int nx = std::max(0, i % n - 2); nx <= std::min(n - 1, i % n + 2); ++nx) {
+          lo = std::min(lo, channel(reference[size_t(ny) * n + nx], c));
+          hi = std::max(hi, channel(reference[size_t(ny) * n + nx], c));
+        }
+      }
+      outside = outside || (diff > 6 && (have < lo - 6 || have > hi + 6));
+    }
+    d.outOfRange += outside;
+  }
+  return d;
+}
+
+void expectAlike(const Difference& d, const std::string& where) {
+  EXPECT_LE(d.mean, 2.0) << where;
+  EXPECT_EQ(d.outOfRange, 0u) << where;
+}
+
+class StackTest : public pixeltest::PixelTest {
+ protected:
+  void SetUp() override {
+    PixelTest::SetUp();
+    g_spriteDevice = true;
+  }
+  void TearDown() override {
+    platform::setStackComposing(StackComposing::kAuto);
+    PixelTest::TearDown();
+  }
+
+  // 96 x 80 colour ramps with alpha falling from opaque to a quarter, at twice
+  // its size, and six turned, growing copies at alpha 0.3, all sharing the
+  // cached picture as the game's background copies do.
+  void buildStack() {
+    std::vector<uint32_t> px(96 * 80);
+    for (uint32_t i = 0; i < px.size(); ++i) {
+      const uint32_t x = i % 96, y = i / 96, b = (x / 8 + y / 8) % 2 ? 200u : 40u;
+      px[i] = ((255 - x * 2) << 24) | ((x * 255 / 95) << 16) | ((y * 255 / 79) << 8) | b;
+    }
+    const std::string folder = testing::TempDir() + "vesicor_gl_stack", back = std::filesystem::current_path();
+    std::filesystem::create_directories(folder + "/data/gfx");
+    ASSERT_TRUE(testing_support::writePng(folder + "/data/gfx/ramps.png", 96, 80, px));
+    std::filesystem::current_path(folder);
+    testing::internal::CaptureStdout();
+    loadAllImages();
+    testing::internal::GetCapturedStdout();
+    std::filesystem::current_path(back);
+    ASSERT_NE(findImage("data/gfx/ramps.png"), nullptr);
+    base_ = createSprite("data/gfx/ramps.png", 200);
+    base_->x = 150;
+    base_->y = 170;
+    base_->scaleX = base_->scaleY = 2;
+    for (int k = 1; k <= 6; ++k) {
+      CSprite* copy = createSprite("data/gfx/ramps.png", 199);
+      copy->stackedOn = base_;
+      copy->color[3] = 0.3f;
+      copy->rotation = 0.12f * float(k);
+      copy->scaleX = copy->scaleY = 2 + 0.06f * float(k);
+      copy->x = base_->x - 3.0f * float(k);
+      copy->y = base_->y - 2.0f * float(k);
+      copies_.push_back(copy);
+    }
+  }
+
+  // The frame drawn the given way over a white one, read back.
+  std::vector<uint32_t> frame(StackComposing mode) {
+    platform::setStackComposing(mode);
+    device_->clear(0xffffffff);
+    readBack();
+    device_->clear(0);
+    drawFirstPass();
+    readBack();
+    return frame_;
+  }
+  uint64_t compositions() const { return device_->stats().stackCompositions; }
+
+  CSprite* base_ = nullptr;
+  std::vector<CSprite*> copies_;
+};
+
+// Each way of composing looks like the layers drawn one by one, and a stack
+// is composed again only when it changes visibly.
+TEST_F(StackTest, ComposedLikeItsLayersAndAgainOnlyWhenChangedVisibly) {
+  buildStack();
+  for (StackComposing mode : {StackComposing::kAuto, StackComposing::kScratchInBackBuffer}) {
+    SCOPED_TRACE(mode == StackComposing::kAuto ? "off-screen" : "scratch in the back buffer");
+    base_->x += 1;  // so that the second way cannot reuse the first one's composite
+    const uint64_t before = compositions();
+    const std::vector<uint32_t> reference = frame(StackComposing::kLayerByLayer);
+    expectAlike(compare(reference, frame(mode)), "composed");
+    EXPECT_EQ(compositions(), before + 1);
+    expectColour(2, 2, 0, 0);  // the corners are left to the clear
+    expectColour(509, 509, 0, 0);
+  }
+  const struct {
+    const char* what;
+    std::function<void(std::vector<CSprite*>&)> apply;
+    bool recomposed;
+  } changes[] = {
+      {"nothing", [](std::vector<CSprite*>&) {}, false},
+      {"a copy nudged by a fifth of a pixel", [](std::vector<CSprite*>& c) { c.back()->x += 0.2f; }, false},
+      {"and by another pixel", [](std::vector<CSprite*>& c) { c.back()->x += 1.0f; }, true},
+      {"a copy turned by a hundredth of a degree", [](std::vector<CSprite*>& c) { c[2]->rotation += 0.0002f; }, false},
+      {"a copy's colour", [](std::vector<CSprite*>& c) { c[0]->color[3] = 0.5f; }, true},
+      {"a copy hidden", [](std::vector<CSprite*>& c) { c[3]->hidden = true; }, true},
+  };
+  std::vector<uint32_t> last = frame(StackComposing::kAuto);
+  for (const auto& c : changes) {
+    SCOPED_TRACE(c.what);
+    const uint64_t before = compositions();
+    c.apply(copies_);
+    const std::vector<uint32_t> now = frame(StackComposing::kAuto);
+    EXPECT_EQ(compositions(), before + (c.recomposed ? 1 : 0));
+    EXPECT_EQ(now != last, c.recomposed);
+    last = now;
+  }
+  expectAlike(compare(frame(StackComposing::kLayerByLayer), last), "after the changes");
 }
 
 }  // namespace
