@@ -1,7 +1,6 @@
 // Before the first frame and between frames: the command line, where the
 // game finds data/, and how the loop paces its steps against a fake clock.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include "command_line.h"
 #include "data_location.h"
 #include "frame_pacer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -81,10 +81,9 @@ TEST(DataLocation, WorkingDirectoryComesFirstThenTheExecutableAndTheInstalledSha
 // A tree of its own, wherever the real build folder is: tree/data beside
 // tree/build, where the executable lives, and a working folder elsewhere.
 TEST(DataLocation, TheGameMovesToTheFolderAboveItsBuildUnlessItsWorkingFolderHasData) {
-  const fs::path back = fs::current_path();
-  char tmpl[] = "/tmp/vesicor-tree-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const fs::path tree = tmpl;
+  testing_support::TempFolder folder;
+  testing_support::WorkingDirectory back(folder.path());
+  const fs::path tree = folder.path();
   for (const char* dir : {"cwd", "data", "build", "play/data"}) fs::create_directories(tree / dir);
   fs::current_path(tree / "cwd");
   EXPECT_TRUE(enterDataFolderFrom((tree / "cwd").string(), (tree / "build").string()));
@@ -92,8 +91,6 @@ TEST(DataLocation, TheGameMovesToTheFolderAboveItsBuildUnlessItsWorkingFolderHas
   fs::current_path(tree / "play");
   EXPECT_TRUE(enterDataFolder());
   EXPECT_EQ(fs::current_path(), tree / "play");
-  fs::current_path(back);
-  fs::remove_all(tree);
 }
 
 // Runs one frame at `now` the way the main loop does; returns the steps run.

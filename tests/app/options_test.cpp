@@ -2,40 +2,22 @@
 // bad files fall back with one line, and the game's settings files are never
 // written.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "options.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // A scratch game folder with data/settings.xml, the working folder meanwhile.
-struct GameFolder {
-  fs::path back = fs::current_path(), root;
-  GameFolder() {
-    char tmpl[] = "/tmp/vesicor-options-XXXXXX";
-    root = mkdtemp(tmpl);
-    fs::create_directory(root / "data");
-    write("settings.xml", "<Settings><!-- mine --></Settings>\n");
-    fs::current_path(root);
-  }
-  ~GameFolder() {
-    fs::current_path(back);
-    fs::remove_all(root);
-  }
-  void write(const char* name, const std::string& text) const { std::ofstream(root / "data" / name) << text; }
-  std::string read(const char* name) const {
-    std::stringstream text;
-    text << std::ifstream(root / "data" / name).rdbuf();
-    return text.str();
-  }
+struct GameFolder : testing_support::TempFolder {
+  GameFolder() { makeFolder("data"), write("data/settings.xml", "<Settings><!-- mine --></Settings>\n"); }
+  testing_support::WorkingDirectory cwd{path()};
 };
 
 TEST(Options, SavedOptionsReadBackAndOnlyTheirOwnFileIsWritten) {
@@ -46,14 +28,14 @@ TEST(Options, SavedOptionsReadBackAndOnlyTheirOwnFileIsWritten) {
   ASSERT_TRUE(saveOptions(options));
   options.volume = 0.25f;  // a second save replaces the first
   ASSERT_TRUE(saveOptions(options));
-  EXPECT_EQ(folder.read("options.xml"),
+  EXPECT_EQ(folder.read("data/options.xml"),
             "<Options>\n  <Volume>\n    0.25\n  </Volume>\n  <Muted>\n    1\n  </Muted>\n"
             "  <HintShown>\n    1\n  </HintShown>\n</Options>\n");
   const COptions loaded = loadOptions();
   EXPECT_FLOAT_EQ(loaded.volume, 0.25f);
   EXPECT_TRUE(loaded.muted && loaded.hintShown);
-  EXPECT_EQ(folder.read("settings.xml"), "<Settings><!-- mine --></Settings>\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.root / "data"), fs::directory_iterator()), 2);
+  EXPECT_EQ(folder.read("data/settings.xml"), "<Settings><!-- mine --></Settings>\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("data")), fs::directory_iterator()), 2);
 }
 
 TEST(Options, OddFilesAreReadAsFarAsTheyGoWithOneLineForWhatIsNot) {
@@ -81,7 +63,7 @@ TEST(Options, OddFilesAreReadAsFarAsTheyGoWithOneLineForWhatIsNot) {
     if (c.text && c.text[0] == '/') {
       fs::create_directory("data/options.xml");
     } else if (c.text) {
-      folder.write("options.xml", c.text);
+      folder.write("data/options.xml", c.text);
     }
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -95,7 +77,7 @@ TEST(Options, OddFilesAreReadAsFarAsTheyGoWithOneLineForWhatIsNot) {
       EXPECT_NE(printed.find("data/options.xml"), std::string::npos) << printed;
     }
     // Reading never writes anything.
-    EXPECT_EQ(folder.read("options.xml"), c.text && c.text[0] != '/' ? c.text : "");
+    EXPECT_EQ(folder.read("data/options.xml"), c.text && c.text[0] != '/' ? c.text : "");
   }
 }
 

@@ -1,7 +1,7 @@
 // Checks the shipped content the way the game reads it: part and settings files
-// bind cleanly, the shops suit the start money, every mask lies under its
-// picture, and the stomach's walls hold five minutes of spout blood, which
-// reaches both collectors fairly once the bowl fills.
+// bind cleanly, the shops suit the start money, and the stomach's walls hold
+// five minutes of spout blood, which reaches both collectors fairly once the
+// bowl fills.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -88,40 +88,6 @@ TEST(Content, SettingsAndPartsLetEachPlayerSteerAPaddleAndBuyWallsAndOneBombOnTu
     EXPECT_TRUE(own >= 3 && bombs == 1) << prefix;
     EXPECT_LE(cheapest, s.start[player - 1]) << prefix << " cannot buy anything on the first turn";
   }
-}
-
-// A mask is stamped a pixel a cell while its picture is drawn centred on the same point: the picture
-// must be the mask scaled by the cell size, opaque over every solid cell blood can meet (by an empty one).
-TEST(Content, EveryPartsMaskLiesUnderItsPicture) {
-  platform::setDevice(platform::createNullDevice());
-  for (const auto& [name, part] : loadParts()) {
-    std::unique_ptr<CAlphaMask> mask = loadAlphaMask(part.filename);
-    CImage image = loadImage(part.imageFile);
-    ASSERT_TRUE(mask && image.texture) << name;
-    EXPECT_TRUE(std::abs(mask->width * kCellWidth - image.width) <= 1 && std::abs(mask->height * kCellHeight - image.height) <= 1)
-        << name << " is not its mask scaled by the cell size";
-    platform::LockedRect locked;
-    ASSERT_TRUE(image.texture->lockRect(locked)) << name;
-    auto empty = [&](int k, int r) { return r >= 0 && k >= 0 && r < mask->height && k < mask->width && mask->data[k + r * mask->stride] < 128; };
-    int uncovered = 0;
-    for (int r = 0; r < mask->height; ++r) {
-      for (int k = 0; k < mask->width; ++k) {
-        const int alpha = mask->data[k + r * mask->stride];
-        EXPECT_TRUE(alpha == 0 || alpha == 255) << name << ": mask pixels are either solid or empty";
-        bool edge = false;
-        for (int i = 0; i < 9; ++i) edge = edge || empty(k + i % 3 - 1, r + i / 3 - 1);
-        if (alpha < 128 || !edge) continue;
-        const int px = static_cast<int>(image.width * 0.5f + (k + 0.5f - mask->width * 0.5f) * kCellWidth);
-        const int py = static_cast<int>(image.height * 0.5f + (r + 0.5f - mask->height * 0.5f) * kCellHeight);
-        uncovered += px < 0 || py < 0 || px >= image.width || py >= image.height ||
-                     locked.bits[py * locked.pitch + px * 4 + 3] == 0;
-      }
-    }
-    image.texture->unlockRect();
-    releaseTexture(image.texture);
-    EXPECT_EQ(uncovered, 0) << name << ": solid cells at the walls where the picture is clear";
-  }
-  platform::releaseDevice();
 }
 
 constexpr int kSpoutColumn = 121, kMinuteOfSteps = 60 * 1000 / 16;  // 3750

@@ -1,4 +1,4 @@
-// Reading content as a modder meets it: XML trees and events from the files
+// Reading content as a modder meets it: XML trees from the files
 // people actually write, odd ones included, the string helpers under them,
 // and listing content folders (which names a mask picks, in what order, and
 // how links and odd patterns behave).
@@ -12,7 +12,7 @@
 #include "engine/xml_bind.h"
 #include "engine/text.h"
 #include "engine/xml_parser.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -52,52 +52,18 @@ TEST(XmlReader, TreesFromFiles) {
       {"</x>\n<r>1</r>\n</r>\n<second><c/></second>\n", "r=1"},
       {"<r><a><b>x</b></r>", "r{a{b=x}}"},
       {"", "<no root>"},
+      // Nothing after "=", an attribute with no element name, a tag run together over a line break.
+      {"<r>\n<a x=>\n<y=\"1\">\n<part\nid=\"3\">\n<ok/>\n</r>\n", "r{ok}"},
+      {"<r>\n<a/>\n<a />\n</r>\n", "r{a,a }"},
+      {"<part  \nid>\n", "partid"},
+      {"<r>in</r>after", "r=in"},  // text after the last tag is never delivered,
   };
   for (const auto& c : cases) {
-    engine_tests::TempFolder folder;
+    testing_support::TempFolder folder;
     folder.write("doc.xml", c.file);
     EXPECT_EQ(c.tree, shape(brin::ParseXmlFile(folder.file("doc.xml")).get())) << c.file;
   }
   EXPECT_EQ("<no root>", shape(brin::ParseXmlFile("/no/such/folder/file.xml").get()));
-}
-
-// Records the events lines produce, one string each.
-struct Recorder : brin::CXmlHandlerInterface {
-  void StartDocument() override { events += "start-document|"; }
-  void EndDocument() override { events += "end-document|"; }
-  void Text(const std::string& text) override { events += "text " + text + "|"; }
-  void StartElement(const std::string& name, const brin::CXmlAttributeMap& attributes) override {
-    events += "open " + name;
-    for (const auto& a : attributes) events += " " + a.first + "=" + a.second.ToOutputText();
-    events += "|";
-  }
-  void EndElement(const std::string& name) override { events += "close " + name + "|"; }
-  std::string events;
-};
-
-TEST(XmlReader, EventsFromLines) {
-  const struct {
-    std::vector<std::string> lines;
-    const char* events;
-  } cases[] = {
-      // Nothing after "=", an attribute with no element name, a tag run together over a line break.
-      {{"<r>", "<a x=>", "<y=\"1\">", "<part", "id=\"3\">", "<ok/>", "</r>"}, "open r|open ok|close ok|close r|"},
-      {{"<r>", "<a/>", "<a />", "</r>"}, "open r|open a|close a|open a |close a |close r|"},
-      {{"<part  ", "id>"}, "open partid|"},
-      {{"<r>in</r>after"}, "open r|text in|close r|"},  // text after the last tag is never delivered
-  };
-  for (const auto& c : cases) {
-    brin::CXmlParser parser;
-    Recorder recorder;
-    parser.handler = &recorder;
-    for (const std::string& line : c.lines) parser.ParseLine(line);
-    EXPECT_EQ(c.events, recorder.events) << c.lines[0];
-  }
-  brin::CXmlParser parser;
-  Recorder recorder;
-  parser.handler = &recorder;
-  parser.ParseFile("/no/such/folder/file.xml");
-  EXPECT_EQ("start-document|end-document|", recorder.events);
 }
 
 TEST(Text, TrimReplaceFindAndLower) {
@@ -118,13 +84,13 @@ using brin::CDirectoryListing;
 using Names = std::vector<std::string>;
 
 TEST(DirectoryListing, FoldersFirstThenFilesMatchingTheMaskCaseSensitively) {
-  engine_tests::TempFolder folder;
+  testing_support::TempFolder folder;
   for (const char* name : {"data", "data/gfx", "data/gfx/old", "data/parts"}) folder.makeFolder(name);
   for (const char* name : {"data/gfx/b.jpg", "data/gfx/a.png", "data/parts/player1_x.xml", "data/parts/player2_x.xml",
                            "data/parts/PLAYER1_X.XML", "data/parts/player1_gun.xml", "data/parts/xplayer1.xml",
                            "top.xml", "notes.txt", "nodot"})
     folder.write(name, "x");
-  engine_tests::WorkingDirectory cwd(folder.path());
+  testing_support::WorkingDirectory cwd(folder.path());
   ASSERT_EQ(0, symlink("a.png", "data/gfx/linked.png"));
   ASSERT_EQ(0, symlink("old", "data/gfx/shortcut"));
   ASSERT_EQ(0, symlink("gone.png", "data/gfx/dangling.png"));  // skipped

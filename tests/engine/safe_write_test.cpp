@@ -14,7 +14,7 @@
 
 #include "engine/xml_bind.h"
 #include "engine/xml_writer.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(SafeWrite, AFailedOrKilledWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    engine_tests::TempFolder folder;
+    testing_support::TempFolder folder;
     folder.write("s.xml", kHandSet);
     folder.makeFolder("d.xml");
     const std::vector<std::string> before = entries(folder.path());
@@ -90,7 +90,7 @@ TEST(SafeWrite, AFailedOrKilledWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
 }
 
 TEST(SafeWrite, TwoCopiesRewritingAtOnceKeepTheHandSetValues) {
-  engine_tests::TempFolder folder;
+  testing_support::TempFolder folder;
   folder.write("s.xml", kHandSet);
   const std::string path = folder.file("s.xml");
   std::vector<pid_t> children;
@@ -117,7 +117,7 @@ TEST(SafeWrite, TwoCopiesRewritingAtOnceKeepTheHandSetValues) {
 }
 
 TEST(SafeWrite, ALinkedFileStaysALinkAndItsTargetKeepsItsMode) {
-  engine_tests::TempFolder folder;
+  testing_support::TempFolder folder;
   folder.makeFolder("real");
   folder.write("real/s.xml", "<Settings>\n</Settings>\n");
   ASSERT_EQ(0, chmod(folder.file("real/s.xml").c_str(), 0640));
@@ -148,9 +148,9 @@ TEST(SafeWrite, ACopyIsKeptOnlyWhenTheRewriteWouldChangeWhatTheFileHeld) {
   for (const char* before : same) EXPECT_FALSE(brin::RewriteChangesContent(before, kHandSet)) << before;
   for (const char* before : changed) EXPECT_TRUE(brin::RewriteChangesContent(before, kHandSet)) << before;
   // The kept copy through the file is the game's settings test's; an unchanged file gets none.
-  engine_tests::TempFolder folder;
+  testing_support::TempFolder folder;
   folder.write("s.xml", kHandSet);
-  EXPECT_EQ("", engine_tests::printedBy([&] { brin::RewriteFile(folder.file("s.xml"), kHandSet); }));
+  EXPECT_EQ("", testing_support::printedBy([&] { brin::RewriteFile(folder.file("s.xml"), kHandSet); }));
   EXPECT_EQ(std::vector<std::string>{"s.xml"}, entries(folder.path()));
 }
 
@@ -177,7 +177,7 @@ TEST(XmlHostileInput, WideDeepManyAttributedAndBrokenFilesReadBindAndWriteBack) 
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    engine_tests::TempFolder folder;
+    testing_support::TempFolder folder;
     folder.write("f.xml", c.text);
     auto tree = brin::ParseXmlFile(folder.file("f.xml"));
     ASSERT_TRUE(tree);
@@ -187,7 +187,7 @@ TEST(XmlHostileInput, WideDeepManyAttributedAndBrokenFilesReadBindAndWriteBack) 
     EXPECT_GE(static_cast<size_t>(std::count(copy.begin(), copy.end(), '\n')), c.writtenLines);
     tree.reset();
     Small record;
-    engine_tests::printedBy([&] { brin::ReadXmlFile(record, folder.file("f.xml"), "r"); });
+    testing_support::printedBy([&] { brin::ReadXmlFile(record, folder.file("f.xml"), "r"); });
     EXPECT_EQ(c.a, record.a);
   }
 }
@@ -197,7 +197,7 @@ TEST(XmlHostileInput, WhatIsNotAFileIsSkippedAndTooMuchIsCutWithOneLine) {
   std::string tooLong = head + "\n";
   while (tooLong.size() <= brin::kMaxFileBytes) tooLong += std::string(999, 'x') + "\n";
   tooLong.resize(brin::kMaxFileBytes + 1);  // one byte over is already too long
-  using Make = std::function<void(const engine_tests::TempFolder&, const std::string&)>;
+  using Make = std::function<void(const testing_support::TempFolder&, const std::string&)>;
   const struct {
     const char* name;
     Make make;
@@ -214,13 +214,13 @@ TEST(XmlHostileInput, WhatIsNotAFileIsSkippedAndTooMuchIsCutWithOneLine) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    engine_tests::TempFolder folder;
+    testing_support::TempFolder folder;
     const std::string path = folder.file("p.xml");
     c.make(folder, path);
     Small record;
     const bool cut = c.line[0] == ' ';
     EXPECT_EQ((cut ? "Cut " : "Skipped ") + path + c.line,
-              engine_tests::printedBy([&] { brin::ReadXmlFile(record, path, "r"); }));
+              testing_support::printedBy([&] { brin::ReadXmlFile(record, path, "r"); }));
     EXPECT_EQ(cut ? 7 : 3, record.a);
   }
 }

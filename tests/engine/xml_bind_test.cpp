@@ -1,13 +1,12 @@
 // The data binding and the writer: values, misorder warnings, layout and
-// round trip, and the application switches from data/app_settings.xml.
+// round trip.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app_settings.h"
 #include "engine/xml_bind.h"
 #include "engine/xml_writer.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -39,9 +38,9 @@ struct Typed {
 // Reads `fileText` into the record and returns what the binding printed.
 template <class R>
 std::string read(R& record, const std::string& fileText) {
-  engine_tests::TempFolder folder;
+  testing_support::TempFolder folder;
   folder.write("r.xml", fileText);
-  return engine_tests::printedBy([&] { brin::ReadXmlFile(record, folder.file("r.xml"), "Rec"); });
+  return testing_support::printedBy([&] { brin::ReadXmlFile(record, folder.file("r.xml"), "Rec"); });
 }
 
 TEST(XmlBind, FieldsReadInAnyOrderAndOnlyMisplacedOnesWarn) {
@@ -101,7 +100,7 @@ TEST(XmlBind, TextConvertsLikeStreamExtractionOrLeavesTheFieldAlone) {
 TEST(XmlWriter, LayoutValuesAndRoundTrip) {
   Typed t;
   t.flag = true, t.number = -42, t.real = 12345678.0f, t.text = "two  words";
-  engine_tests::TempFolder folder;
+  testing_support::TempFolder folder;
   brin::WriteXmlFile(t, folder.file("t.xml"), "Settings");
   EXPECT_NE(std::string::npos, folder.read("t.xml").find("  <Real>\n    1.23457e+07\n  </Real>\n"));
   Typed back;
@@ -134,31 +133,6 @@ TEST(XmlBind, VariantCopiesStayValidAfterTheOriginalIsGone) {
   EXPECT_EQ("value", copy.ToText());
   EXPECT_TRUE(brin::g_disownedVariants.empty());
   EXPECT_EQ("", brin::CVariant().ToOutputText());
-}
-
-TEST(AppSettings, BothSwitchesReadInEitherOrderWithTheFixedWarningPlaces) {
-  const std::string order = "Xml warning a child node wasn't in the place it should be, order fucked up in node: "
-                            "Settings in file: .\\src\\main at line ";
-  const struct {
-    const char* file;  // null: no file
-    int debugAndSprite;
-    std::string printed;
-  } cases[] = {
-      {nullptr, 0, ""},
-      {"<Settings><SpriteDevice>1</SpriteDevice><Debug>1</Debug></Settings>", 11, order + "2304\n" + order + "2305\n"},
-      {"<?xml version=\"1.0\"?>\r\n<Settings>\r\n<Debug>1</Debug>\r\n<SpriteDevice>0</SpriteDevice>\r\n</Settings>", 10, ""},
-  };
-  for (const auto& c : cases) {
-    engine_tests::TempFolder folder;
-    folder.makeFolder("data");
-    if (c.file) folder.write("data/app_settings.xml", c.file);
-    engine_tests::WorkingDirectory cwd(folder.path());
-    g_debug = g_spriteDevice = false;
-    CAppSettings settings;
-    EXPECT_EQ(c.printed, engine_tests::printedBy([&] { loadAppSettings(settings); })) << (c.file ? c.file : "no file");
-    EXPECT_EQ(c.debugAndSprite, g_debug * 10 + g_spriteDevice) << (c.file ? c.file : "no file");
-    EXPECT_EQ(settings.debug * 10 + settings.spriteDevice, g_debug * 10 + g_spriteDevice);
-  }
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // The whole game headless: the real main loop on the null device with a fake
 // clock and scripted keys and mouse, on a small board built to end quickly.
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include "game_world.h"
 #include "support/png_writer.h"
 #include "support/scripted_game.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;
@@ -21,9 +20,6 @@ namespace {
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vesicor_e2e_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root = tmpl;
     fs::create_directories(root + "/gfx");
     fs::create_directories(root + "/parts");
     writePictures(root + "/gfx");
@@ -46,9 +42,8 @@ class EndToEnd : public ::testing::Test {
     script.gfxDir = root + "/gfx";
     script.partsDir = root + "/parts";
   }
-  void TearDown() override { fs::remove_all(root); }
-
-  std::string root;
+  testing_support::TempFolder folder;
+  const std::string root = folder.path();
   GameScript script;
 };
 

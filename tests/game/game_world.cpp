@@ -2,8 +2,6 @@
 // device, fake clock, and a teardown that leaves no global state behind.
 #include "game_world.h"
 
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -38,13 +36,8 @@ void writePictures(const std::string& gfxDir) {
 }
 
 void GameWorld::SetUp() {
-  oldCwd_ = fs::current_path().string();
-  char tmpl[] = "/tmp/vesicor_game_XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  root_ = tmpl;
-  fs::create_directories(root_ + "/data/gfx");
-  fs::create_directories(root_ + "/data/parts");
-  fs::current_path(root_);
+  fs::create_directories("data/gfx");
+  fs::create_directories("data/parts");
   writePictures("data/gfx");
   // The board holds no walls here, so only the tests' parts are solid.
   writeFile("data/parts/stomach.xml",
@@ -70,8 +63,6 @@ void GameWorld::TearDown() {
   destroyAllSprites();
   platform::releaseDevice();
   platform::resetTickSource();
-  fs::current_path(oldCwd_);
-  fs::remove_all(root_);
 }
 
 void GameWorld::writeFile(const std::string& path, const std::string& text) {

@@ -12,6 +12,7 @@
 #include "game/game_part.h"
 #include "game/game_scene.h"
 #include "math2d.h"
+#include "support/temp_folder.h"
 
 // The pictures the screen needs, small and plain, into `gfxDir`.
 void writePictures(const std::string& gfxDir);
@@ -39,7 +40,7 @@ class GameWorld : public ::testing::Test {
   // owned by `owner`, already dropped unless `placed` is false.
   CGamePart* placePart(int owner, Vec2 screenPoint, bool placed = true, int bomb = 0);
   // Where the tests were started: the source tree, with the real content.
-  const std::string& sourceDir() const { return oldCwd_; }
+  std::string sourceDir() const { return cwd_.previous.string(); }
 
   uint32_t now = 1000;
   std::unique_ptr<CGameScene> scene;
@@ -47,5 +48,6 @@ class GameWorld : public ::testing::Test {
   CDragState drag{};
 
  private:
-  std::string root_, oldCwd_;
+  testing_support::TempFolder folder_;
+  testing_support::WorkingDirectory cwd_{folder_.path()};
 };

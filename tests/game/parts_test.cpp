@@ -54,24 +54,6 @@ TEST_F(Parts, AFileGivesCostLifetimeBombAndPicturesAndMissingKeysKeepTheDefaults
   EXPECT_EQ(groundCellsOf(*ghost) + (ghost->rotatedMask != nullptr), 0);
 }
 
-TEST_F(Parts, DestroyingTurnedAndUnturnedPartsFreesEachMaskOnce) {
-  // An unturned part's rotated mask is its mask; a turned one owns a copy.
-  CGamePart* unturned = placePart(1, Vec2{200, 364});
-  CGamePart* turned = placePart(1, Vec2{320, 364});
-  turned->setRotation(0.02f);  // at most the threshold: ignored
-  EXPECT_EQ(turned->rotatedMask, turned->mask.get());
-  turned->setRotation(1.0f);
-  turned->setRotation(2.0f);
-  ASSERT_NE(turned->rotatedMask, turned->mask.get());
-  for (CGamePart* part : {unturned, turned}) {
-    EXPECT_GT(groundCellsOf(*part), 0);
-    part->destroy();
-    EXPECT_TRUE(!part->rotatedMask && !part->mask && !part->sprite);
-    EXPECT_EQ(groundCellsOf(*part), 0);
-    part->destroy();  // a second destroy has nothing left to free
-  }
-}
-
 TEST_F(Parts, ADropInsideTheArenaLocksThePartUnlessDraggingIsAllowedAndOnlyTheFirstDropCounts) {
   // A grid point whose screen centre lies exactly on the arena's edge, 145
   // pixels right of its centre, found among the floats next to the ideal one.

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/audio.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -16,13 +17,12 @@ using audio::Cue;
 
 TEST(Sound, WithoutADeviceOrItsFilesTheGameStaysSilentWithOneLineAtMost) {
   const fs::path sourceDir = fs::current_path();
-  char emptyDir[] = "/tmp/vesicor-nosfx-XXXXXX";
-  ASSERT_NE(mkdtemp(emptyDir), nullptr);
+  const testing_support::TempFolder emptyDir;
   // `says` starts the one line printed when the sound stays off; null where it may open.
   const struct { const char* driver; fs::path folder; const char* says; } cases[] = {
       {"nonesuch", sourceDir, "No sound: "},
       {"dummy", sourceDir, nullptr},
-      {"dummy", emptyDir, "No sound from data/sfx/purchase.wav and 7 more files ("},
+      {"dummy", emptyDir.path(), "No sound from data/sfx/purchase.wav and 7 more files ("},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.driver) + " in " + c.folder.string());
@@ -39,7 +39,6 @@ TEST(Sound, WithoutADeviceOrItsFilesTheGameStaysSilentWithOneLineAtMost) {
                        : printed.rfind(c.says ? c.says : "No sound", 0) == 0 && std::count(printed.begin(), printed.end(), '\n') == 1)
         << printed;
   }
-  fs::remove(emptyDir);
 }
 
 // The cue intervals on an injected clock, then the same device reopened.

@@ -50,17 +50,6 @@ TEST_F(ImageCache, StartupReportsEveryEntryLowerCasedWithFailuresFirstAndGoesOn)
   EXPECT_TRUE(imageCache().empty());
 }
 
-// Outside the cache a path is loaded as written, each sprite owning its own copy.
-TEST_F(ImageCache, UncachedSpritePathIsLoadedAsWrittenAndOwned) {
-  writeSolid("data/gfx/Extra.png", 2, 3, 0xffffffff);
-  testing::internal::CaptureStdout();
-  CSprite *exact = createSprite("data/gfx/Extra.png", 100), *otherCase = createSprite("data/gfx/EXTRA.png", 100);
-  CSprite* backslashed = createSprite("data\\gfx\\Extra.png", 100);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Couldn't load image: data/gfx/EXTRA.png\n");
-  EXPECT_TRUE(exact->texture && exact->ownsTexture && exact->height == 3.0f && backslashed->ownsTexture);
-  EXPECT_TRUE(backslashed->texture && backslashed->texture != exact->texture && !otherCase->texture);
-}
-
 TEST_F(ImageCache, MasksHoldEachPixelsAlphaAndAreNoneWithoutAPictureOrDevice) {
   ASSERT_TRUE(testing_support::writePng("data/gfx/shape.png", 3, 2,
                                         {0xff102030, 0x00ffffff, 0x80000000, 0x00000000, 0xffffffff, 0xff00ff00}));

@@ -13,6 +13,7 @@
 #include "render/image.h"
 #include "render/sprite.h"
 #include "support/png_writer.h"
+#include "support/temp_folder.h"
 
 namespace rendertest {
 
@@ -28,11 +29,7 @@ inline void writeSolid(const std::string& path, int w, int h, uint32_t argb) {
 class NullDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vesicor-render-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    std::filesystem::create_directories(dir_ + "/data/gfx");
-    std::filesystem::current_path(dir_);
+    std::filesystem::create_directories("data/gfx");
     platform::setDevice(platform::createNullDevice());
     device_ = static_cast<platform::NullDevice*>(platform::device());
     g_spriteDevice = false;
@@ -41,8 +38,6 @@ class NullDeviceTest : public ::testing::Test {
     destroyAllSprites();
     releaseSpriteInterface();
     platform::releaseDevice();
-    std::filesystem::current_path(back_);
-    std::filesystem::remove_all(dir_);
   }
   static std::string loadAllCapturingOutput() {
     testing::internal::CaptureStdout();
@@ -50,7 +45,8 @@ class NullDeviceTest : public ::testing::Test {
     return testing::internal::GetCapturedStdout();
   }
   platform::NullDevice* device_ = nullptr;
-  std::string back_ = std::filesystem::current_path(), dir_;
+  testing_support::TempFolder folder_;
+  testing_support::WorkingDirectory cwd_{folder_.path()};
 };
 
 }  // namespace rendertest

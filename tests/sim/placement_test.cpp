@@ -1,9 +1,8 @@
 // Placing parts on the grid and the edge cases a seeded run seldom reaches:
-// stamping and unstamping masks, blood pushed aside with nowhere to go,
-// turned masks, hit-testing, the collectors' squares and far-flying drops.
+// stamping and unstamping masks, turned masks, hit-testing, the collectors'
+// squares and far-flying drops.
 #include <tuple>
 
-#include "app_settings.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -33,19 +32,6 @@ TEST_F(SimTest, StampedMasksBecomeGroundFromAlpha128AndTheFirstPartKeepsConteste
   CPlacedMask right = part(mask.get(), 300, 100, 6);  // off-grid pixels are skipped, not wrapped
   stamp(right, kUp);
   EXPECT_EQ(count(1, 5) * 1000 + count(1, 6), 49000);
-}
-
-TEST_F(SimTest, PushedBloodWithNowhereToGoIsLostAndToldOnlyInDebug) {
-  for (const bool debug : {true, false}) {
-    grid().putBlood(30 + debug, 0);
-    g_debug = debug;
-    testing::internal::CaptureStdout();
-    putGround(grid(), 30 + debug, 0, 3, kUp);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), debug ? "Couldn't find a place\n" : "");
-    g_debug = false;
-  }
-  EXPECT_EQ(count(2), 0);
-  EXPECT_EQ(bloodStats().lost, 2u);
 }
 
 TEST_F(SimTest, APathCandidatePastTheRightEdgeWrapsToTheNextRowWithoutLeavingTheGrid) {

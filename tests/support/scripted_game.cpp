@@ -380,16 +380,11 @@ bool parseScript(const std::string& text, GameScript& s, std::string& expectHex,
     std::string cmd, what, dir;
     if (!(in >> cmd)) continue;
     int player = 0, b = 0, x = 0, y = 0;
-    uint32_t ms = 0;
     TimedEvent te;
     if (cmd == "seed") {
       if (!(in >> s.seed)) return fail("seed needs a number");
     } else if (cmd == "duration") {
       if (!(in >> s.durationMs)) return fail("duration needs milliseconds");
-    } else if (cmd == "gfx") {
-      in >> s.gfxDir;
-    } else if (cmd == "parts") {
-      in >> s.partsDir;
     } else if (cmd == "settings") {
       in >> what;
       s.settingsXml = readFile(what);
@@ -399,9 +394,6 @@ bool parseScript(const std::string& text, GameScript& s, std::string& expectHex,
     } else if (cmd == "computer") {
       if (!(in >> player) || (player != 1 && player != 2)) return fail("computer needs the player, 1 or 2");
       s.computers.push_back(player);
-    } else if (cmd == "checkpoint") {
-      if (!(in >> ms)) return fail("checkpoint needs milliseconds");
-      s.hashAt.push_back(ms);
     } else if (cmd != "at") {
       return fail("unknown command " + cmd);
     } else if (!(in >> te.tick >> what)) {

@@ -92,8 +92,7 @@ uint16_t freeUdpPort();
 uint64_t worldHash(const CApplication& app);
 
 // The replay text format: one command per line, '#' comments.
-//   seed N | duration MS | gfx DIR | parts DIR | settings FILE | expect HEX
-//   checkpoint MS               (a hash reported at that game time)
+//   seed N | duration MS | settings FILE | expect HEX
 //   at MS key down|up NAME      (w a s d up down left right escape f2 enter)
 //   at MS motion X Y
 //   at MS button down|up N X Y

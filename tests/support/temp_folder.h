@@ -8,10 +8,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 
-namespace engine_tests {
+namespace testing_support {
 
 struct TempFolder {
   TempFolder() : path_((std::filesystem::temp_directory_path() / "brin_test_XXXXXX").string()) {
@@ -23,8 +23,9 @@ struct TempFolder {
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   void write(const std::string& name, const std::string& bytes) const { std::ofstream(file(name), std::ios::binary) << bytes; }
   std::string read(const std::string& name) const {
-    std::ifstream in(file(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream text;  // empty for a folder or a missing file
+    text << std::ifstream(file(name), std::ios::binary).rdbuf();
+    return text.str();
   }
   void makeFolder(const std::string& name) const { std::filesystem::create_directory(file(name)); }
 
@@ -47,4 +48,4 @@ std::string printedBy(Call call) {
   return testing::internal::GetCapturedStdout();
 }
 
-}  // namespace engine_tests
+}  // namespace testing_support
