@@ -1,5 +1,5 @@
 // The game on broken content (garbage files, no board, lying pictures, part files
-// that are not files or never end) reports what it cannot use and plays on, or
+// that are not files, never end or run on too long) reports what it cannot use and plays on, or
 // refuses to start with a clear message.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,9 @@
 #include <sstream>
 #include <string>
 
+#include "engine/file_io.h"
 #include "support/scripted_game.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -55,20 +57,26 @@ TEST(BadContent, BrokenPartsPicturesBoardAndSettingsAreReportedAndTheGamePlaysOn
 }
 
 TEST(BadContent, PartFilesThatAreNotFilesOrNeverEndAreSkippedOrCutAndTheGamePlays) {
-  char tmpl[] = "/tmp/vesicor-parts-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string parts = tmpl;
+  const testing_support::TempFolder folder;
+  const std::string parts = folder.path();
   for (const auto& entry : fs::directory_iterator("data/parts"))
     fs::create_symlink(fs::absolute(entry.path()), parts + "/" + entry.path().filename().string());
   ASSERT_EQ(mkfifo((parts + "/player1_zz_fifo.xml").c_str(), 0600), 0);
   fs::create_symlink("/dev/zero", parts + "/player2_zz_zero.xml");
   std::ofstream(parts + "/player2_zz_endless.xml") << std::string(3 << 20, '<');
+  // A part whose file runs on past the limit in short lines: its head is read.
+  std::ofstream long_(parts + "/player1_zz_long.xml");
+  long_ << "<GamePart><Filename>data/gfx/p1_wall_mask.png</Filename><ImageFile>data/gfx/p1_wall.png</ImageFile>\n";
+  while (long_.tellp() <= std::streamoff(brin::kMaxFileBytes)) long_ << std::string(999, 'x') << "\n";
+  long_.close();
   auto r = runGame(clumsyPlay(8000, "data/gfx", parts));
   ASSERT_TRUE(r.started && !r.crashed && r.frames > 400) << "exit " << r.exitCode << "\n" << r.output;
   for (const char* line : {"Skipped data/parts/player1_zz_fifo.xml: not a regular file\n",
                            "Skipped data/parts/player2_zz_zero.xml: not a regular file\n",
                            "Cut data/parts/player2_zz_endless.xml after 1048576 bytes: a line longer than 1048576 bytes\n"})
     EXPECT_NE(r.output.find(line), std::string::npos) << line << r.output;
+  const std::string cut = "Cut data/parts/player1_zz_long.xml after " + std::to_string(brin::kMaxFileBytes) + " bytes: the file is longer\n";
+  EXPECT_NE(r.output.find(cut), std::string::npos) << r.output;
   // No parts at all: start-up refuses with a message.
   fs::remove_all(parts);
   fs::create_directories(parts + "/gfx");

@@ -2,11 +2,11 @@
 // runs headless from its seed and timed events, and must end in the world
 // hash it records. A changed hash is a changed behaviour, which the change
 // that caused it must explain; tools/update_replays.sh records new hashes.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <map>
@@ -22,13 +22,8 @@ const char* kScriptDir = "tests/replay/scripts";
 
 std::vector<std::string> scriptNames() {
   std::vector<std::string> names;
-  if (DIR* d = opendir(kScriptDir)) {
-    while (dirent* e = readdir(d)) {
-      std::string n = e->d_name;
-      if (n.size() > 7 && n.compare(n.size() - 7, 7, ".replay") == 0) names.push_back(n);
-    }
-    closedir(d);
-  }
+  for (const auto& e : std::filesystem::directory_iterator(kScriptDir))
+    if (e.path().extension() == ".replay") names.push_back(e.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }
