@@ -64,11 +64,11 @@ TEST(BadContent, PartFilesThatAreNotFilesOrNeverEndAreSkippedOrCutAndTheGamePlay
   ASSERT_EQ(mkfifo((parts + "/player1_zz_fifo.xml").c_str(), 0600), 0);
   fs::create_symlink("/dev/zero", parts + "/player2_zz_zero.xml");
   std::ofstream(parts + "/player2_zz_endless.xml") << std::string(3 << 20, '<');
-  // A part whose file runs on past the limit in short lines: its head is read.
-  std::ofstream long_(parts + "/player1_zz_long.xml");
-  long_ << "<GamePart><Filename>data/gfx/p1_wall_mask.png</Filename><ImageFile>data/gfx/p1_wall.png</ImageFile>\n";
-  while (long_.tellp() <= std::streamoff(brin::kMaxFileBytes)) long_ << std::string(999, 'x') << "\n";
-  long_.close();
+  // A part whose file runs on past the limit in short lines (one byte over is already too long).
+  std::string tooLong = "<GamePart><Filename>data/gfx/p1_wall_mask.png</Filename><ImageFile>data/gfx/p1_wall.png</ImageFile>\n";
+  while (tooLong.size() <= brin::kMaxFileBytes) tooLong += std::string(999, 'x') + "\n";
+  tooLong.resize(brin::kMaxFileBytes + 1);
+  std::ofstream(parts + "/player1_zz_long.xml") << tooLong;
   auto r = runGame(clumsyPlay(8000, "data/gfx", parts));
   ASSERT_TRUE(r.started && !r.crashed && r.frames > 400) << "exit " << r.exitCode << "\n" << r.output;
   for (const char* line : {"Skipped data/parts/player1_zz_fifo.xml: not a regular file\n",
