@@ -150,7 +150,9 @@ TEST(Session, EveryNewMatchStartsFromTheWorldOfAFreshStart) {
   s.seed = 77;
   s.settingsXml = kQuickMatch;
   s.durationMs = 3 * kMatchMs;
-  s.events = {{kMatchMs, keyEvent(true, SDLK_RETURN)}, {2 * kMatchMs, keyEvent(true, SDLK_RETURN)}};
+  // Enter during a match does nothing; after a win it starts the next one.
+  s.events = {{2000, keyEvent(true, SDLK_RETURN)}, {kMatchMs, keyEvent(true, SDLK_RETURN)},
+              {2 * kMatchMs, keyEvent(true, SDLK_RETURN)}};
   s.hashAt = {kMatchMs + kSettleMs, 2 * kMatchMs + kSettleMs};
   auto r = runGame(s, [](CApplication& app, uint32_t ms) {
     static int reported = -1;
