@@ -3,7 +3,7 @@
 // the mixer plays in a game is the main loop test's.
 #include <gtest/gtest.h>
 #include <malloc.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <filesystem>
 

@@ -5,7 +5,6 @@
 // pinned by the golden pictures.
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <unordered_set>
 
 #include "sim_fixture.h"
