@@ -11,10 +11,10 @@
 #include <ctime>
 #include <fstream>
 
-#include "app.h"
-#include "data_location.h"
+#include "app/app.h"
+#include "app/data_location.h"
 #include "game/game_part.h"
-#include "globals.h"
+
 #include "platform/clock.h"
 #include "sim/cell_grid.h"
 #include "sim/placement.h"

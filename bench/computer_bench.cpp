@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-#include "data_location.h"
-#include "game/computer_player.h"
+#include "app/app.h"
+#include "app/data_location.h"
+#include "ai/computer_player.h"
 #include "game/game_manager.h"
 #include "game/player_input.h"
 #include "platform/clock.h"

@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include "app.h"
+#include "app/app.h"
 #include "bench_game.h"
 
 namespace {

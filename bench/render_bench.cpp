@@ -9,13 +9,12 @@
 #include <numeric>
 #include <vector>
 
-#include "app.h"
+#include "app/app.h"
 #include "bench_game.h"
 #include "game/game_scene.h"
 #include "platform/device.h"
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
-#include "globals.h"
 
 namespace {
 

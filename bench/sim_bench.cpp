@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench_game.h"
-#include "globals.h"
+
 #include "sim/blood.h"
 #include "sim/cell_grid.h"
 #include "sim/random.h"

@@ -3,10 +3,15 @@
 #include "engine/xml_bind.h"
 
 #include <iostream>
+#include <iomanip>
+#include <sstream>
 
 #include "engine/xml_parser.h"
+#include "core/lifetime.h"
 
 namespace brin {
+
+std::list<const void*> g_disownedVariants VESICOR_LIFETIME(lifetime::kDisownedVariants);
 
 bool CXmlBindContext::HasChild(const std::string& name) const {
   if (!current) return false;
@@ -129,7 +134,20 @@ std::unique_ptr<CXmlNode> MakeValueNode(int field, const std::string& name) {
   return makeNode(field, name);
 }
 std::unique_ptr<CXmlNode> MakeValueNode(float field, const std::string& name) {
-  return makeNode(field, name);
+  // Six digits read best, but a value written must read back as the same
+  // float; nine digits always do.
+  std::ostringstream out;
+  out << field;
+  std::istringstream back(out.str());
+  float read = 0.0f;
+  back >> read;
+  if (back.fail() || read != field) {
+    out.str("");
+    out << std::setprecision(9) << field;
+  }
+  auto node = std::make_unique<CXmlNode>(name);
+  node->SetValue(out.str());
+  return node;
 }
 std::unique_ptr<CXmlNode> MakeValueNode(const std::string& field, const std::string& name) {
   auto node = std::make_unique<CXmlNode>(name);

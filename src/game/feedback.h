@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "math2d.h"
+#include "core/math2d.h"
 
 struct CSprite;
 

@@ -12,6 +12,9 @@
 #include "platform/clock.h"
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
+#include "core/lifetime.h"
+
+std::vector<CGamePart*> g_partList VESICOR_LIFETIME(lifetime::kPartList);
 
 int g_lastPartId = 1;
 

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "globals.h"
-#include "math2d.h"
+#include "core/math2d.h"
 #include "render/image.h"
 #include "sim/placement.h"
 
@@ -95,3 +94,6 @@ void explode(Vec2 screenPoint);
 // The main loop's pass over the part list: finished parts are forgotten by
 // the drag state and destroyed, the rest aged.
 void partListPass(CDragState& drag);
+
+// Every part but the stomach, owning; lives for the whole run.
+extern std::vector<CGamePart*> g_partList;

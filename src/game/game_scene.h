@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "math2d.h"
+#include "core/math2d.h"
 
 struct CSprite;
 class CGamePart;

@@ -6,7 +6,6 @@
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/game_scene.h"
-#include "globals.h"
 #include "render/sprite.h"
 #include "sim/blood.h"
 #include "sim/cell_grid.h"

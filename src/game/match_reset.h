@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "math2d.h"
+#include "core/math2d.h"
 
 class CGameManager;
 class CGameScene;

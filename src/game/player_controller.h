@@ -2,12 +2,10 @@
 // keys, and the drag state buys, picks, drags, turns and drops with the mouse.
 #pragma once
 
-#include "math2d.h"
+#include "core/math2d.h"
+#include "core/player_input.h"
 
 class CGamePart;
-
-// Key directions, as the input dispatch passes them.
-enum : int { kTurnRight = 0, kForward = 1, kBackward = 2, kTurnLeft = 3 };
 
 class CPlayerController {
  public:

@@ -9,11 +9,25 @@ namespace {
 constexpr float kWheelTurn = 0.15f;
 }
 
+bool inputReaches(const PlayerInput& in, const CGameManager& game, const CDragState& drag) {
+  switch (in.action) {
+    case PlayerAction::kKeyDown:
+    case PlayerAction::kKeyUp:
+      return in.player == 1 || in.player == 2;
+    case PlayerAction::kMouseMotion:
+    case PlayerAction::kButtonDown:
+      return in.player == game.currentPlayer;
+    case PlayerAction::kButtonUp:
+      return in.code == kLeftButton && drag.held && drag.holder == in.player;
+  }
+  return false;
+}
+
 void applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& drag) {
+  if (!inputReaches(in, game, drag)) return;
   switch (in.action) {
     case PlayerAction::kKeyDown:
     case PlayerAction::kKeyUp: {
-      if (in.player != 1 && in.player != 2) return;
       CPlayerController& controller = in.player == 1 ? game.controller1 : game.controller2;
       if (in.action == PlayerAction::kKeyDown) {
         controller.keyPress(in.code);
@@ -23,11 +37,9 @@ void applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& dra
       return;
     }
     case PlayerAction::kMouseMotion:
-      if (in.player != game.currentPlayer) return;
       drag.mouseMotion(in.x, in.y);
       return;
     case PlayerAction::kButtonDown:
-      if (in.player != game.currentPlayer) return;
       if (in.code == kLeftButton) {
         const bool wasHeld = drag.held;
         drag.press();
@@ -39,7 +51,7 @@ void applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& dra
       }
       return;
     case PlayerAction::kButtonUp:
-      if (in.code == kLeftButton && drag.held && drag.holder == in.player) drag.release();
+      drag.release();
       return;
   }
 }

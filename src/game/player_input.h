@@ -4,22 +4,15 @@
 // computer player both speak through it, every input tagged with its player.
 #pragma once
 
+#include "core/player_input.h"
+
 class CGameManager;
 struct CDragState;
 
-enum class PlayerAction : unsigned char { kKeyDown, kKeyUp, kMouseMotion, kButtonDown, kButtonUp };
-
-// A plain record, so inputs can be queued, recorded or sent as they are.
-struct PlayerInput {
-  int player = 0;  // 1 or 2
-  PlayerAction action = PlayerAction::kKeyDown;
-  int code = 0;  // keys: the direction (kTurnRight ... kTurnLeft); buttons: 1 left, 4 wheel up, 5 wheel down
-  float x = 0, y = 0;  // motion: the pointer in the 512 x 512 drawing space
-};
-
-constexpr int kLeftButton = 1;
-constexpr int kWheelUp = 4;
-constexpr int kWheelDown = 5;
+// Whether the input acts on the game at all: keys always, the mouse only for
+// the player whose turn it is, a release only for the player whose press is
+// held. What does not reach the game is not recorded either.
+bool inputReaches(const PlayerInput& input, const CGameManager& game, const CDragState& drag);
 
 // Keys steer the player's own controller at any time. The mouse acts only for
 // the player whose turn it is, and a release of the left button only for the

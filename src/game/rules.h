@@ -2,7 +2,7 @@
 // the scene: the arena circle the steered parts live in and the bar geometry.
 #pragma once
 
-#include "math2d.h"
+#include "core/math2d.h"
 
 constexpr float kArenaCentreX = 264.0f;
 constexpr float kArenaCentreY = 364.0f;

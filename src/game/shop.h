@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "math2d.h"
+#include "core/math2d.h"
 #include "render/text_label.h"
 
 class CGamePart;

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/fnv.h"
 #include "engine/directory_listing.h"
 #include "engine/file_io.h"
 #include "engine/text.h"
-#include "game/game_manager.h"
 
 #ifndef VESICOR_VERSION
 #define VESICOR_VERSION "unknown"
@@ -21,15 +21,6 @@ namespace {
 // Changes whenever two builds would play the same inputs differently or
 // read each other's packets wrongly.
 constexpr uint32_t kProtocol = 1;
-
-uint64_t fnv(const std::string& bytes) {
-  uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : bytes) {
-    h ^= c;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
 
 uint32_t bits(float f) {
   uint32_t u = 0;
@@ -55,7 +46,7 @@ std::string maskName(const std::string& xml) {
 
 void addFile(std::vector<ContentFile>& files, const std::string& name, const std::string& bytes) {
   if (std::any_of(files.begin(), files.end(), [&](const ContentFile& f) { return f.name == name; })) return;
-  files.push_back({name, static_cast<uint32_t>(bytes.size()), fnv(bytes)});
+  files.push_back({name, static_cast<uint32_t>(bytes.size()), fnvOf(bytes)});
 }
 
 std::string listNames(const std::vector<std::string>& names) {
@@ -67,49 +58,6 @@ std::string listNames(const std::vector<std::string>& names) {
 }
 
 }  // namespace
-
-MatchSettings settingsOf(const CGameManager& game) {
-  MatchSettings s;
-  s.value1 = game.player1Value;
-  s.value2 = game.player2Value;
-  s.target1 = game.player1Target;
-  s.target2 = game.player2Target;
-  s.turnLength = game.turnLength;
-  s.changeTime = game.changeTime;
-  s.draggingAllowed = draggingAllowed;
-  return s;
-}
-
-void applySettings(const MatchSettings& s, CGameManager& game) {
-  game.player1Value = s.value1;
-  game.player2Value = s.value2;
-  game.player1Target = s.target1;
-  game.player2Target = s.target2;
-  game.turnLength = s.turnLength;
-  game.changeTime = s.changeTime;
-  draggingAllowed = s.draggingAllowed;
-  valueScale = s.target1;
-}
-
-std::string settingsXml(const MatchSettings& s) {
-  std::string xml = "<Settings>\n";
-  auto add = [&xml](const char* key, const std::string& value) {
-    xml += std::string("  <") + key + ">\n    " + value + "\n  </" + key + ">\n";
-  };
-  auto number = [](float v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(v));
-    return std::string(text);
-  };
-  add("P1_InitValue", number(s.value1));
-  add("P2_InitValue", number(s.value2));
-  add("P1_TargetValue", number(s.target1));
-  add("P2_TargetValue", number(s.target2));
-  add("TurnLength", number(s.turnLength));
-  add("ChangeTime", number(s.changeTime));
-  add("DraggingAllowed", s.draggingAllowed ? "1" : "0");
-  return xml + "</Settings>\n";
-}
 
 std::vector<ContentFile> contentFiles() {
   std::vector<ContentFile> files;

@@ -8,26 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "game/match_settings.h"
 #include "net/wire.h"
 
-class CGameManager;
-
 namespace net {
-
-// The values of data/settings.xml.
-struct MatchSettings {
-  float value1 = 5000, value2 = 5000;
-  float target1 = 30000, target2 = 30000;
-  float turnLength = 5000, changeTime = 749;
-  bool draggingAllowed = false;
-};
-
-MatchSettings settingsOf(const CGameManager& game);
-// Start values, targets and turn timing as the host's; the price scale
-// follows player 1's target as it does after loading the file.
-void applySettings(const MatchSettings& settings, CGameManager& game);
-// The settings in the form of data/settings.xml.
-std::string settingsXml(const MatchSettings& settings);
 
 struct ContentFile {
   std::string name;  // path from the game's folder

@@ -1,11 +1,9 @@
-// A networked match inside the game: the window waits for the other player,
-// the local player's keys and mouse become inputs for a step a few steps
-// ahead, every step runs with both players' inputs applied, the game clock
-// counts steps, and whatever ends the match is shown on screen (with a
-// replay written when the two games fell out of step).
+// A networked match inside the game: the local player's inputs go out for a
+// step a few steps ahead, every step runs with both players' inputs applied,
+// the game clock counts steps, and whatever ends the match is told (with a
+// replay written when the two games fell out of step). The game itself is
+// seen only through IMatchGame.
 #pragma once
-
-#include <SDL/SDL.h>
 
 #include <cstdint>
 #include <functional>
@@ -13,14 +11,24 @@
 #include <string>
 #include <vector>
 
-#include "game/overlay.h"
-#include "net/match_record.h"
+#include "game/match_record.h"
 #include "net/net_match.h"
 
-class CGameManager;
-struct CDragState;
-
 namespace net {
+
+// What a networked match needs of the game.
+class IMatchGame {
+ public:
+  virtual ~IMatchGame() = default;
+  // Applies one player's input just before a step; true when it reached the
+  // game (Enter counts only after a win, when it starts a new match).
+  virtual bool apply(const PlayerInput& in) = 0;
+  // One simulation step and the game's update.
+  virtual void runStep() = 0;
+  virtual uint64_t worldHash() const = 0;
+  // The settings this side would host with.
+  virtual MatchSettings settings() const = 0;
+};
 
 class CNetGame {
  public:
@@ -35,8 +43,9 @@ class CNetGame {
   };
 
   // Starts hosting or joining; false with the reason when it cannot. The
-  // host's terms carry `seed` and the settings the game was built with.
-  bool begin(const Where& where, const CGameManager& game, uint32_t seed, uint32_t now, std::string& error);
+  // host's terms carry `seed` and the game's settings. `game` must outlive
+  // this object.
+  bool begin(const Where& where, IMatchGame& game, uint32_t seed, uint32_t now, std::string& error);
 
   // The frame's start: what arrived. May be called more often.
   void pump(uint32_t now);
@@ -58,22 +67,19 @@ class CNetGame {
   // How the match ended, as the player is told (with the replay written).
   const std::string& endText() const { return endText_; }
 
-  // A key or mouse event of the local player (mouse in drawing space);
-  // either key set steers. Returns false for events that are not the player's.
-  bool capture(const SDL_Event& event);
-  bool toInput(const SDL_Event& event, PlayerInput& in) const;
-  // The local player's inputs made by the computer.
+  // Inputs of the local player (whatever player they name), from the hands
+  // at this machine or the computer playing for them; kept only while
+  // playing.
+  void addLocalInput(PlayerInput input);
   void addLocalInputs(const std::vector<PlayerInput>& inputs);
   int localPlayer() const { return match_.localPlayer(); }
   // Steps between an input and the step it reaches (0 before the match).
   int inputDelay() const { return match_.lockstep() ? match_.lockstep()->delay() : 0; }
 
   // The frame's steps (see CNetMatch::runDueSteps): before each, both
-  // players' inputs of the step are applied, keys always, the mouse only
-  // for the player whose turn it is; `runStep` then runs the step and the
-  // game's update, and `newMatch` runs for Enter after a win.
-  void runSteps(CFramePacer& pacer, uint32_t now, CGameManager& game, CDragState& drag,
-                const std::function<void()>& runStep, const std::function<void()>& newMatch);
+  // players' inputs of the step are applied, player 1's first; then the
+  // game runs the step.
+  void runSteps(CFramePacer& pacer, uint32_t now);
 
   // The game clock: kClockStart plus 16 ms for every step begun.
   uint32_t gameTicks() const { return kClockStart + CLockstep::kStepMs * stepsBegun_; }
@@ -91,31 +97,28 @@ class CNetGame {
   }
   // ... or wait for them to come back, the game standing still meanwhile.
   bool canWait() const { return ended() && match_.otherGone() && !playingOn_; }
-  void waitForOther(const CGameManager& game);
+  void waitForOther();
   bool playingOn() const { return playingOn_; }
   void countStep() { ++stepsBegun_; }
 
-  // The waiting notice and the end of the match, on screen.
-  void updateOverlay();
-  void releaseOverlay() { notice_.release(); }
-  const COverlay& notice() const { return notice_; }
+  const Where& where() const { return where_; }
+  CNetMatch::Phase phase() const { return match_.phase(); }
+  bool waiting() const { return match_.waiting(); }
+  uint16_t listeningPort() { return match_.link().port(); }
 
  private:
-  void apply(CGameManager& game, CDragState& drag, const PlayerInput& in, const std::function<void()>& newMatch);
-  void runStep(CGameManager& game, CDragState& drag, const std::function<void()>& runStep,
-               const std::function<void()>& newMatch);
-  void onEnded(const CGameManager* game);
+  void runStep();
+  void onEnded();
 
   CNetMatch match_;
   Where where_;
+  IMatchGame* game_ = nullptr;
   CMatchRecord record_;
   uint32_t stepsBegun_ = 0;
   bool started_ = false;
   bool everPlayed_ = false;  // a side waiting for a rejoin keeps its world
   bool playingOn_ = false;
   std::string endText_;
-  std::string shownText_;
-  COverlay notice_;
 };
 
 }  // namespace net

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "frame_pacer.h"
+#include "core/frame_pacer.h"
 #include "net/link.h"
 #include "net/lockstep.h"
 #include "net/match_terms.h"

@@ -8,17 +8,13 @@
 #include <cstring>
 #include <vector>
 
-#include "game/player_input.h"
+#include "core/player_input.h"
 #include "net/wire.h"
 
 namespace net {
 
 // Everything one player did before one simulation step.
 using InputFrame = std::vector<PlayerInput>;
-
-// Enter after a win travels as a key of its own: a new match starts on both
-// machines at the same step.
-constexpr int kNewMatchCode = -1;
 
 constexpr size_t kInputWireBytes = 11;
 

@@ -7,7 +7,9 @@
 
 #include "engine/directory_listing.h"
 #include "engine/text.h"
-#include "globals.h"
+#include "core/lifetime.h"
+
+std::map<std::string, CImage> g_imageCache VESICOR_LIFETIME(lifetime::kImageCache);
 
 namespace {
 

@@ -8,22 +8,12 @@
 #include <vector>
 
 #include "platform/device.h"
+#include "sim/alpha_mask.h"
 
 struct CImage {
   platform::Texture* texture = nullptr;  // null when loading failed
   int width = 0;
   int height = 0;
-};
-
-// An integer grid of a picture's alpha values, one cell per pixel.
-struct CAlphaMask {
-  std::vector<int> data;  // width * height entries, row after row
-  int width = 0;
-  int height = 0;
-  int stride = 0;  // equal to width
-
-  CAlphaMask() = default;
-  CAlphaMask(int w, int h) : data(static_cast<size_t>(w > 0 ? w : 0) * (h > 0 ? h : 0), 0), width(w), height(h), stride(w) {}
 };
 
 // Loads a picture into a new texture. The caller owns the texture (the cache,
@@ -41,6 +31,9 @@ const CImage* findImage(const std::string& path);
 
 // The alpha of every pixel of a picture, or null (no device, unreadable file).
 std::unique_ptr<CAlphaMask> loadAlphaMask(const std::string& path);
+
+// Lower-cased path -> picture; lives for the whole run.
+extern std::map<std::string, CImage> g_imageCache;
 
 // Releases every cached texture (shutdown) and empties the cache.
 void releaseAllTextures();

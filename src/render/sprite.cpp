@@ -4,8 +4,10 @@
 
 #include <cmath>
 
-#include "globals.h"
+#include "core/lifetime.h"
 #include "render/image.h"
+
+std::list<CSprite*> g_spriteList VESICOR_LIFETIME(lifetime::kSpriteList);
 
 namespace {
 

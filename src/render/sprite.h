@@ -36,6 +36,10 @@ CSprite* createSprite(const std::string& path, int layer);
 void destroySprite(CSprite* sprite);
 void bringSpriteToFront(CSprite* sprite);
 
+// Which of the two drawing means sprites go through: the sprite interface
+// (true) or textured quads (false, the start).
+void useSpriteInterface(bool on);
+
 // The two passes the main loop draws around the grid.
 void drawFirstPass();
 void drawSecondPass();
@@ -57,6 +61,7 @@ void rotateVector(float& x, float& y, float angle);
 void rotatePoint(float& x, float& y, float centerX, float centerY, float angle);
 
 // The drawing order, front (furthest back) first. Not owning.
+extern std::list<CSprite*> g_spriteList;
 const std::list<CSprite*>& spriteList();
 
 // The sprite interface the sprite-device means draws with; owned here.

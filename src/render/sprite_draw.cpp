@@ -6,10 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "app_settings.h"
-#include "globals.h"
 
 namespace {
+bool g_viaSpriteInterface = false;
 
 struct TexturedVertex {
   float x, y, z;
@@ -130,7 +129,7 @@ std::list<CSprite*>::const_iterator drawStackFrom(std::list<CSprite*>::const_ite
 }
 
 void drawPass(bool behindGrid) {
-  const bool viaInterface = g_spriteDevice && g_spriteInterface;
+  const bool viaInterface = g_viaSpriteInterface && g_spriteInterface;
   if (viaInterface) g_spriteInterface->begin(platform::kSpriteAlphaBlend);
   for (auto it = g_spriteList.cbegin(); it != g_spriteList.cend(); ++it) {
     CSprite* sprite = *it;
@@ -149,13 +148,15 @@ void drawPass(bool behindGrid) {
 
 }  // namespace
 
+void useSpriteInterface(bool on) { g_viaSpriteInterface = on; }
+
 void drawFirstPass() { drawPass(true); }
 
 void drawSecondPass() { drawPass(false); }
 
 bool drawSprite(CSprite& sprite) {
   if (sprite.hidden) return false;
-  if (g_spriteDevice) {
+  if (g_viaSpriteInterface) {
     drawWithSpriteInterface(sprite);
   } else {
     drawAsQuad(sprite);

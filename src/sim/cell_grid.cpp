@@ -1,13 +1,14 @@
-// The cell grid: construction, clamped storage, blood creation, the mapping
-// between screen and grid, and drawing the blood as merged horizontal bars.
+// The cell grid: construction, clamped storage, blood creation and the
+// mapping between screen and grid (render draws the blood).
 #include "sim/cell_grid.h"
 
 #include <cstddef>
 #include <new>
 
-#include "globals.h"
-#include "render/sprite.h"
 #include "sim/blood.h"
+#include "core/lifetime.h"
+
+CCellGrid g_cellGrid VESICOR_LIFETIME(lifetime::kCellGrid)(256, 211);
 
 namespace {
 
@@ -49,15 +50,6 @@ void repackPool() {
     }
   }
   *tail = nullptr;
-}
-
-void closeRun(float startX, float endX, float top) {
-  const float bottom = top + kCellHeight;
-  ColoredCorner c[4] = {{startX, top, kBloodColor},
-                        {endX, top, kBloodColor},
-                        {endX, bottom, kBloodColor},
-                        {startX, bottom, kBloodColor}};
-  drawColoredQuad(c);
 }
 
 }  // namespace
@@ -115,34 +107,6 @@ void CCellGrid::putBlood(int x, int y) {
   ISingleCell*& slot = at(x, y);
   if (slot) return;
   slot = new CBloodCell(x, y, this);
-}
-
-void CCellGrid::draw() {
-  if (height - 1 <= 0) return;
-  float top = kGridTop;
-  for (int row = 0; row < height - 1; ++row) {
-    float x = kGridLeft;
-    float runStart = 0;
-    bool open = false;
-    ISingleCell* const* rowSlots = &slots[static_cast<size_t>(row) * width];
-    for (int col = 0; col < width - 1; ++col) {
-      x += kCellWidth;
-      const ISingleCell* c = rowSlots[col];
-      const bool blood = c && (c->kind == ISingleCell::kBlood ||
-                               (c->kind == ISingleCell::kOther && c->getType() != 1));
-      if (blood) {
-        if (!open) {
-          open = true;
-          runStart = x;
-        }
-      } else if (open) {
-        closeRun(runStart, x, top);
-        open = false;
-      }
-    }
-    if (open) closeRun(runStart, x, top);
-    top += kCellHeight;
-  }
 }
 
 CCellGrid& cellGrid() { return g_cellGrid; }

@@ -1,11 +1,12 @@
 // The board's physical state: a fixed grid of empty, ground and blood cells,
-// the mapping between screen pixels and grid coordinates, and blood drawing.
+// the mapping between screen pixels and grid coordinates, and the blood's
+// drawing, which render defines.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
-#include "math2d.h"
+#include "core/math2d.h"
 
 class CCellGrid;
 
@@ -85,15 +86,20 @@ class CCellGrid {
   // Destroys the blood only; the ground of stamped parts stays.
   void clearBlood();
   void putBlood(int x, int y);
+  // Defined by render (grid_draw): the simulation draws nothing itself.
   void draw();
 
   int width;
   int height;
   int slotCount;
   std::vector<ISingleCell*> slots;
+  // Blood that finds no place is reported on standard output (the debug
+  // switch of the application settings).
+  bool reportLostBlood = false;
 };
 
-// The one process-wide grid, 256 x 211.
+// The board's grid, 256 x 211; lives for the whole run.
+extern CCellGrid g_cellGrid;
 CCellGrid& cellGrid();
 
 constexpr float kCellWidth = 1.27734375f;

@@ -5,12 +5,15 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "globals.h"
-#include "render/sprite.h"
 #include "sim/cell_grid.h"
 #include "sim/random.h"
+#include "core/lifetime.h"
+
+std::vector<CParticle*> g_particleList VESICOR_LIFETIME(lifetime::kParticleList);
 
 namespace {
+
+DropView g_dropView;
 
 constexpr float kGravityY = 0.5f;
 constexpr float kRate = 0.65f;
@@ -35,9 +38,15 @@ void splash(CCellGrid* grid, int sx, int sy, Vec2 v) {
 
 }  // namespace
 
-CParticle::CParticle(CCellGrid* grid) : grid(grid), sprite(createSprite("data/gfx/particle.png", 100)) {}
+CParticle::CParticle(CCellGrid* grid) : grid(grid) {
+  if (g_dropView.created) g_dropView.created(*this);
+}
 
-CParticle::~CParticle() { destroySprite(sprite); }
+CParticle::~CParticle() {
+  if (g_dropView.destroyed) g_dropView.destroyed(*this);
+}
+
+void setDropView(const DropView& view) { g_dropView = view; }
 
 void CParticle::update() {
   const float sumSquares = vx * vx + vy * vy;
@@ -119,11 +128,7 @@ void stepParticles() {
       list.pop_back();
       continue;  // the drop moved in here has not been updated in this pass
     }
-    if (CSprite* s = p->sprite) {
-      const Vec2 screen = gridToScreen({p->x, p->y});
-      s->x = screen.x - s->width * 0.5f * s->scaleX;
-      s->y = screen.y - s->height * 0.5f * s->scaleY;
-    }
+    if (g_dropView.moved) g_dropView.moved(*p);
     ++i;
   }
 }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "math2d.h"
+#include "core/math2d.h"
 
 class CCellGrid;
 struct CSprite;
@@ -23,9 +23,21 @@ class CParticle {
   bool dead = false;
   bool makesBlood = true;
   bool submerged = false;
+  // Drawn by whoever watches the drops (see setDropView); opaque here.
   CSprite* sprite = nullptr;
 };
 
+// What the drops tell the one who shows them: a drop made, gone, and moved
+// after its step. Each may be null.
+struct DropView {
+  void (*created)(CParticle& drop) = nullptr;
+  void (*destroyed)(CParticle& drop) = nullptr;
+  void (*moved)(CParticle& drop) = nullptr;
+};
+void setDropView(const DropView& view);
+
+// Every live drop, owning; lives for the whole run.
+extern std::vector<CParticle*> g_particleList;
 std::vector<CParticle*>& particleList();
 
 void spawnDrop(CCellGrid* grid, int cx, int cy, Vec2 velocity, bool noBlood);

@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "app_settings.h"
-#include "render/image.h"
+#include "sim/alpha_mask.h"
 #include "sim/blood.h"
 #include "sim/cell_grid.h"
 #include "sim/random.h"
@@ -107,7 +106,7 @@ void displaceBlood(CCellGrid& grid, int x, int y, CBloodCell* cell, Vec2 dir) {
   }
   delete cell;
   ++bloodStats().lost;
-  if (g_debug) std::cout << "Couldn't find a place" << std::endl;
+  if (grid.reportLostBlood) std::cout << "Couldn't find a place" << std::endl;
 }
 
 std::unique_ptr<CAlphaMask> rotateMask(const CAlphaMask* mask, double degrees) {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "math2d.h"
+#include "core/math2d.h"
 
 struct CAlphaMask;
 class CCellGrid;

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
+
+#include "core/lifetime.h"
 
 namespace {
 // A whole number kept as a double, as the generator has always stored it.
@@ -50,3 +53,11 @@ void seedRandom(unsigned seconds) {
 }
 
 double generatorState() { return g_generatorState; }
+
+namespace {
+// Both generators are seeded from the calendar before the entry runs; the
+// entry seeds them again, tests and replays with a seed of their own.
+struct StartupSeed {
+  StartupSeed() { seedRandom(static_cast<unsigned>(std::time(nullptr))); }
+} g_startupSeed VESICOR_LIFETIME(lifetime::kStartupSeed);
+}  // namespace

@@ -4,11 +4,11 @@
 
 #include <cstring>
 
-#include "globals.h"
 #include "sim/blood.h"
 #include "sim/cell_grid.h"
 #include "sim/particles.h"
 #include "sim/random.h"
+#include "core/fnv.h"
 
 namespace {
 
@@ -17,20 +17,6 @@ constexpr float kSpoutX = 256.0f;
 constexpr float kSpoutY = 237.0f;
 constexpr int kWakeFromRow = 255;
 
-struct Fnv {
-  uint64_t h = 1469598103934665603ull;
-  void add(const void* data, size_t n) {
-    const auto* b = static_cast<const unsigned char*>(data);
-    for (size_t i = 0; i < n; ++i) {
-      h ^= b[i];
-      h *= 1099511628211ull;
-    }
-  }
-  template <typename T>
-  void add(T v) {
-    add(&v, sizeof v);
-  }
-};
 
 }  // namespace
 

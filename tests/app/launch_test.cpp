@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "data_location.h"
-#include "frame_pacer.h"
+#include "app/command_line.h"
+#include "app/data_location.h"
+#include "core/frame_pacer.h"
 #include "support/temp_folder.h"
 
 namespace {

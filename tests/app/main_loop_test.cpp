@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
+#include "app/app.h"
 #include "game/game_manager.h"
 #include "game/game_scene.h"
-#include "globals.h"
+#include "game/game_part.h"
+
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "render/sprite.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "options.h"
+#include "app/options.h"
 #include "support/temp_folder.h"
 
 namespace {

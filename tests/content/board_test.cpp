@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "globals.h"
 #include "platform/device.h"
 #include "platform/null_device.h"
 #include "render/image.h"

@@ -102,10 +102,27 @@ TEST(XmlWriter, LayoutValuesAndRoundTrip) {
   t.flag = true, t.number = -42, t.real = 12345678.0f, t.text = "two  words";
   testing_support::TempFolder folder;
   brin::WriteXmlFile(t, folder.file("t.xml"), "Settings");
-  EXPECT_NE(std::string::npos, folder.read("t.xml").find("  <Real>\n    1.23457e+07\n  </Real>\n"));
+  EXPECT_NE(std::string::npos, folder.read("t.xml").find("  <Real>\n    12345678\n  </Real>\n"));
   Typed back;
   EXPECT_EQ("", read(back, folder.read("t.xml")));
   EXPECT_EQ("1-42two  words", std::to_string(back.flag) + std::to_string(back.number) + back.text);
+
+  // Short where six digits keep the value, as many as it takes where not:
+  // every value reads back as the same float.
+  const struct {
+    float value;
+    const char* text;
+  } reals[] = {{30000, "30000"}, {0.1f, "0.1"}, {749.123456f, "749.123474"}, {16777217.0f, "16777216"},
+               {1e-7f, "1e-07"}, {3.4028235e38f, "3.40282347e+38"}};
+  for (const auto& r : reals) {
+    Typed w;
+    w.real = r.value;
+    const std::string text = brin::ComposeXmlText(*brin::BuildXmlTree(w, "Rec"));
+    EXPECT_NE(std::string::npos, text.find(std::string("\n    ") + r.text + "\n")) << text;
+    Typed again;
+    EXPECT_EQ("", read(again, text));
+    EXPECT_EQ(r.value, again.real) << r.text;
+  }
 
   brin::CXmlNode root("part");
   root.AddAttribute("kind", brin::CVariant(std::string("a b")));

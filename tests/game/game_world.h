@@ -11,7 +11,7 @@
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/game_scene.h"
-#include "math2d.h"
+#include "core/math2d.h"
 #include "support/temp_folder.h"
 
 // The pictures the screen needs, small and plain, into `gfxDir`.

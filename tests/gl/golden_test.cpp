@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
+#include "app/app.h"
 #include "game/game_manager.h"
 #include "platform/device.h"
 #include "platform/picture.h"

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app_settings.h"
 #include "platform/device.h"
 #include "platform/video.h"
 #include "render/image.h"
@@ -32,7 +31,7 @@ class PixelTest : public ::testing::Test {
     ASSERT_TRUE(platform::createDevice());
     createSpriteInterface();
     device_ = platform::device();
-    g_spriteDevice = false;
+    useSpriteInterface(false);
     device_->beginScene();
     device_->clear(0);
   }

@@ -59,7 +59,7 @@ TEST_F(PixelTest, SpritesByBothMeans) {
                                   picture("white", 40, 40, std::vector<uint32_t>(1600, 0xffffffff))};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    g_spriteDevice = c.viaInterface;
+    useSpriteInterface(c.viaInterface);
     device_->clear(0);
     CSprite* s = createSprite(pictures[c.picture], 100);
     ASSERT_NE(s->texture, nullptr);
@@ -146,7 +146,7 @@ class StackTest : public pixeltest::PixelTest {
  protected:
   void SetUp() override {
     PixelTest::SetUp();
-    g_spriteDevice = true;
+    useSpriteInterface(true);
   }
   void TearDown() override {
     platform::setStackComposing(StackComposing::kAuto);

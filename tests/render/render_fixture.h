@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app_settings.h"
 #include "platform/device.h"
 #include "platform/null_device.h"
 #include "render/image.h"
@@ -32,7 +31,7 @@ class NullDeviceTest : public ::testing::Test {
     std::filesystem::create_directories("data/gfx");
     platform::setDevice(platform::createNullDevice());
     device_ = static_cast<platform::NullDevice*>(platform::device());
-    g_spriteDevice = false;
+    useSpriteInterface(false);
   }
   void TearDown() override {
     destroyAllSprites();

@@ -63,7 +63,7 @@ TEST_F(SpriteDrawTest, PassesSplitAtTheGridAndSkipHiddenSpritesAndThoseWithoutAP
   createSprite("data/gfx/missing.png", 100);  // no picture: never drawn
   over->behindGrid = false;
   for (bool viaInterface : {false, true}) {
-    g_spriteDevice = viaInterface;
+    useSpriteInterface(viaInterface);
     device_->clearRecords();
     drawFirstPass();
     const size_t first = device_->records().size();
@@ -89,7 +89,7 @@ TEST_F(SpriteDrawTest, CopiesFollowingTheirPictureAreDrawnAsOneStack) {
   CSprite* between = createSprite("data/gfx/b.png", 255);
   bringSpriteToFront(copies[2]);  // now after another picture: parted
   auto check = [&](bool viaInterface, const std::vector<std::pair<const CSprite*, int>>& expected) {
-    g_spriteDevice = viaInterface;
+    useSpriteInterface(viaInterface);
     device_->clearRecords();
     drawFirstPass();
     const auto& records = device_->records();

@@ -8,8 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "globals.h"
-#include "render/image.h"
+#include "sim/alpha_mask.h"
 #include "sim/blood.h"
 #include "sim/cell_grid.h"
 #include "sim/particles.h"

@@ -7,7 +7,7 @@
 #include <random>
 #include <set>
 #include <sstream>
-#include "app.h"
+#include "app/app.h"
 #include "game/game_part.h"
 #include "sim/cell_grid.h"
 #include "support/scripted_game.h"

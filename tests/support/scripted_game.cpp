@@ -20,13 +20,14 @@
 #include <sstream>
 #include <utility>
 
-#include "app.h"
+#include "app/app.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
-#include "globals.h"
+
 #include "net/net_game.h"
-#include "net/world_hash.h"
+#include "game/world_hash.h"
 #include "platform/clock.h"
+#include "platform/key_map.h"
 
 namespace fs = std::filesystem;
 
@@ -96,7 +97,7 @@ int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hoo
          std::chrono::steady_clock::now() - realStart < std::chrono::seconds(600)) {
     if (net.ended()) {
       waited = true;
-      net.waitForOther(*app.game());
+      net.waitForOther();
       continue;
     }
     const net::CLockstep* ls = net.match().lockstep();
@@ -142,7 +143,7 @@ int playNetworkSide(CApplication& app, const GameScript& s, const FrameHook& hoo
     }
     result << "netcompared " << ls->hashesCompared() << "\nnetstall " << ls->stallMs() << "\nnetdelay " << ls->delay() << "\n";
     if (!s.netReplayStem.empty() && ls->nextStep() == s.netSteps) {
-      net.record().write(s.netReplayStem, net.terms(), s.netSteps, worldHash(app), "a test's match");
+      net.record().write(s.netReplayStem, net.terms().seed, net.terms().settings, s.netSteps, worldHash(app), "a test's match");
     }
   }
   std::printf("%s\n", net.endText().c_str());
@@ -292,7 +293,7 @@ GameRunResult finishChild(const Child& c) {
 
 }  // namespace
 
-uint64_t worldHash(const CApplication& app) { return net::worldHash(app.game()); }
+uint64_t worldHash(const CApplication& app) { return worldHash(app.game()); }
 
 GameRunResult runGame(const GameScript& script, const FrameHook& hook) {
   return finishChild(startChild(script, hook));
@@ -365,10 +366,6 @@ SDL_Event buttonEvent(bool down, int button, int x, int y) {
 }
 
 bool parseScript(const std::string& text, GameScript& s, std::string& expectHex, std::string& error) {
-  static const std::pair<const char*, SDLKey> keys[] = {
-      {"w", SDLK_w},   {"a", SDLK_a},       {"s", SDLK_s},       {"d", SDLK_d},         {"up", SDLK_UP},
-      {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT}, {"escape", SDLK_ESCAPE}, {"f2", SDLK_F2},
-      {"enter", SDLK_RETURN}};
   std::istringstream lines(text);
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) {
@@ -400,9 +397,9 @@ bool parseScript(const std::string& text, GameScript& s, std::string& expectHex,
       return fail("at needs a time and an event");
     } else if (what == "key") {
       in >> dir >> what;
-      const auto* k = std::find_if(std::begin(keys), std::end(keys), [&](const auto& entry) { return what == entry.first; });
-      if (k == std::end(keys) || (dir != "down" && dir != "up")) return fail("unknown key event");
-      te.event = keyEvent(dir == "down", k->second);
+      const KeyBinding* k = bindingNamed(what);
+      if (!k || (dir != "down" && dir != "up")) return fail("unknown key event");
+      te.event = keyEvent(dir == "down", static_cast<SDLKey>(k->key));
     } else if (what == "motion") {
       if (!(in >> x >> y)) return fail("motion needs x y");
       te.event = motionEvent(x, y);

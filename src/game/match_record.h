@@ -1,0 +1,35 @@
+// What both players did in a networked match, step by step, as it reached
+// the game; written as a replay of the one-keyboard game (player 1's keys,
+// player 2's keys, one mouse) that plays the match again to the same world.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/player_input.h"
+#include "game/match_settings.h"
+
+class CMatchRecord {
+ public:
+  // An input that reached the game just before step `step` ran.
+  void add(uint32_t step, const PlayerInput& input) { entries_.push_back({step, input}); }
+  size_t size() const { return entries_.size(); }
+
+  // The replay of the first `steps` steps, ending in `expectHash`, with the
+  // settings read from `settingsPath`.
+  std::string replayText(uint32_t seed, uint32_t steps, uint64_t expectHash,
+                         const std::string& settingsPath, const std::string& why) const;
+
+  // Writes `<stem>.replay` and the settings beside it as `<stem>.settings.xml`.
+  // Returns the replay's path, or empty when it could not be written.
+  std::string write(const std::string& stem, uint32_t seed, const MatchSettings& settings, uint32_t steps,
+                    uint64_t expectHash, const std::string& why) const;
+
+ private:
+  struct Entry {
+    uint32_t step;
+    PlayerInput input;
+  };
+  std::vector<Entry> entries_;
+};

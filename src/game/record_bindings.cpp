@@ -1,0 +1,43 @@
+// Data bindings of the game's records. Their warnings name this file as
+// ".\src\main" with fixed line numbers, so the messages stay the same
+// whatever the layout of this file.
+#include "engine/xml_bind.h"
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "game/match_settings.h"
+
+namespace {
+const char* const kBindingSource = ".\\src\\main";
+}  // namespace
+
+void CGamePart::Bind(brin::CXmlBindContext& ctx) {
+  brin::BindField(ctx, "Filename", fileName, kBindingSource, 2410);
+  brin::BindField(ctx, "ImageFile", imageFile, kBindingSource, 2411);
+  brin::BindField(ctx, "GameplayCost", cost, kBindingSource, 2412);
+  brin::BindField(ctx, "GameplayHowLongOnBoard", lifetime, kBindingSource, 2413);
+  brin::BindField(ctx, "GameplayIsBomb", bomb, kBindingSource, 2414);
+  // A part read from its file is ready to draw and stamp.
+  if (ctx.direction == brin::kBindRead) loadPictures();
+}
+
+void CGameManager::Bind(brin::CXmlBindContext& ctx) {
+  brin::BindField(ctx, "P1_InitValue", player1Value, kBindingSource, 2520);
+  brin::BindField(ctx, "P2_InitValue", player2Value, kBindingSource, 2521);
+  brin::BindField(ctx, "P1_TargetValue", player1Target, kBindingSource, 2522);
+  brin::BindField(ctx, "P2_TargetValue", player2Target, kBindingSource, 2523);
+  brin::BindField(ctx, "TurnLength", turnLength, kBindingSource, 2524);
+  brin::BindField(ctx, "ChangeTime", changeTime, kBindingSource, 2525);
+  brin::BindField(ctx, "DraggingAllowed", draggingAllowed, kBindingSource, 2526);
+}
+
+// The same keys as the game's own settings, so a match's settings file is
+// read like data/settings.xml.
+void MatchSettings::Bind(brin::CXmlBindContext& ctx) {
+  brin::BindField(ctx, "P1_InitValue", value1, kBindingSource, 2520);
+  brin::BindField(ctx, "P2_InitValue", value2, kBindingSource, 2521);
+  brin::BindField(ctx, "P1_TargetValue", target1, kBindingSource, 2522);
+  brin::BindField(ctx, "P2_TargetValue", target2, kBindingSource, 2523);
+  brin::BindField(ctx, "TurnLength", turnLength, kBindingSource, 2524);
+  brin::BindField(ctx, "ChangeTime", changeTime, kBindingSource, 2525);
+  brin::BindField(ctx, "DraggingAllowed", draggingAllowed, kBindingSource, 2526);
+}

@@ -1,0 +1,120 @@
+// The computer plays by a person's rules, checked every frame of seeded
+// matches, and F2 hands a side to it and back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+#include "app/app.h"
+#include "game/game_manager.h"
+#include "game/game_part.h"
+
+#include "support/scripted_game.h"
+
+namespace {
+
+using namespace testing_support;
+
+int countLines(const std::string& text, const std::string& prefix) {
+  std::istringstream in(text);
+  int n = 0;
+  for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
+  return n;
+}
+
+// Prints a line per broken rule, and one per purchase so an empty run shows.
+class RuleWatch {
+ public:
+  void operator()(CApplication& app, uint32_t ms) {
+    const CGameManager& game = *app.game();
+    const CDragState& drag = app.drag();
+    float bought[3] = {0, 0, 0};
+    std::map<int, Seen> now;
+    for (const CGamePart* p : g_partList) {
+      if (p->inShop || p->steered) continue;
+      auto old = seen_.find(p->id);
+      const Seen s{old == seen_.end() ? p->ownerPlayer : old->second.buyer, p->gridX, p->gridY, p->rotation};
+      if (old == seen_.end()) {
+        std::printf("BOUGHT %d at %u\n", s.buyer, ms);
+        if (s.buyer != game.currentPlayer) std::printf("VIOLATION %u: bought by %d in turn %d\n", ms, s.buyer, game.currentPlayer);
+        if (s.buyer == 1 || s.buyer == 2) bought[s.buyer] += p->cost;
+      } else if (s.x != old->second.x || s.y != old->second.y || s.rotation != old->second.rotation) {
+        // Only the buyer's hand moves or turns a part (it may have let go at the end of the step).
+        if (!(drag.part == p && drag.holder == s.buyer) && !(heldId_ == p->id && heldBy_ == s.buyer))
+          std::printf("VIOLATION %u: part %d of player %d moved by holder %d\n", ms, p->id, s.buyer, drag.holder);
+      }
+      now[p->id] = s;
+    }
+    seen_.swap(now);
+    heldId_ = drag.part ? drag.part->id : 0;
+    heldBy_ = drag.holder;
+    const float values[3] = {0, game.player1Value, game.player2Value};
+    for (int player = 1; player <= 2; ++player) {
+      // Value only drops by the price of what the player bought just now.
+      if (ms > 16 && last_[player] - values[player] > bought[player] + 0.5f)
+        std::printf("VIOLATION %u: player %d lost %.0f\n", ms, player, last_[player] - values[player]);
+      last_[player] = values[player];
+    }
+    const CPlayerController& c = game.controller1;
+    if (c.keys[0] || c.keys[1] || c.keys[2] || c.keys[3] || c.speed != 0 || c.turnRate != 0)
+      std::printf("VIOLATION %u: player 1's controller was driven\n", ms);
+    if (game.controller2.speed != 0 && !steered_) steered_ = true, std::printf("STEERED %u\n", ms);
+  }
+
+ private:
+  struct Seen {
+    int buyer = 0;
+    float x = 0, y = 0, rotation = 0;
+  };
+  bool steered_ = false;
+  std::map<int, Seen> seen_;
+  int heldId_ = 0, heldBy_ = 0;
+  float last_[3] = {0, 5000, 5000};
+};
+
+// Against a person the replay against the computer pins every choice; an idle
+// player 1 lets the rules be checked over a whole match of its own.
+TEST(ComputerPlayer, PlaysOnlyItsOwnSideByTheRulesAtEveryFrame) {
+  GameScript idle;
+  idle.seed = 31;
+  idle.settingsXml = "<Settings><P1_TargetValue>9000</P1_TargetValue><P2_TargetValue>9000</P2_TargetValue></Settings>";
+  idle.durationMs = 100000;
+  idle.computers = {2};
+  const auto r = runGame(idle, RuleWatch());
+  ASSERT_TRUE(r.started && !r.crashed) << r.output;
+  EXPECT_EQ(countLines(r.output, "VIOLATION"), 0) << r.output;
+  EXPECT_EQ(countLines(r.output, "STEERED"), 1);
+  EXPECT_GE(countLines(r.output, "BOUGHT 2"), 1) << "the checks had no purchase of the computer's to look at";
+  EXPECT_GT(r.value2, r.value1 + 500);
+}
+
+TEST(ComputerPlayer, F2HandsPlayerTwoToTheComputerAndBack) {
+  GameScript s;
+  s.seed = 5;
+  s.durationMs = 14000;
+  // The down arrow at 4 s is ignored while the computer plays player 2.
+  s.events = {{1000, keyEvent(true, SDLK_F2)}, {4000, keyEvent(true, SDLK_DOWN)}, {9000, keyEvent(true, SDLK_F2)},
+              {11000, keyEvent(true, SDLK_LEFT)}};
+  const auto r = runGame(s, [](CApplication& app, uint32_t ms) {
+    const CPlayerController& c = app.game()->controller2;
+    std::printf("AT %u computer %d keys %d%d%d%d x %.1f\n", ms / 1000, app.computerPlays(2), c.keys[0], c.keys[1],
+                c.keys[2], c.keys[3], c.position.x);
+  });
+  ASSERT_TRUE(r.started && !r.crashed) << r.output;
+  std::map<int, std::string> at;
+  std::istringstream in(r.output);
+  int second = 0;
+  for (std::string line; std::getline(in, line);)
+    if (std::sscanf(line.c_str(), "AT %d", &second) == 1) at[second] = line.substr(line.find("computer"));
+  auto x = [&](int sec) { return std::stof(at[sec].substr(at[sec].find(" x ") + 3)); };
+  EXPECT_EQ(at[0].substr(0, 20), "computer 0 keys 0000");
+  EXPECT_EQ(at[2].substr(0, 10), "computer 1");
+  EXPECT_EQ(at[5].find("keys 0010"), std::string::npos) << at[5];
+  EXPECT_GT(std::fabs(x(8) - x(0)), 20.0f) << "the computer drove off to its place";
+  EXPECT_EQ(at[10].substr(0, 20), "computer 0 keys 0000") << "handed back with every key let go";
+  EXPECT_EQ(at[12].substr(0, 20), "computer 0 keys 0001") << "the arrows steer again";
+}
+
+}  // namespace
