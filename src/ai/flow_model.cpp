@@ -15,11 +15,11 @@ namespace {
 constexpr int kSlots = kWidth * kHeight;
 
 // The collectors, as the blood maintenance drains them.
-constexpr int kCollectorTop = 141;
-constexpr int kCollectorBottom = 150;
-constexpr int kLeftCollectorX = 41;
-constexpr int kRightCollectorX = 205;
-constexpr int kCollectorSize = 10;
+using board::kCollectorSize;
+using board::kCollectorTop;
+using board::kLeftCollectorX;
+using board::kRightCollectorX;
+constexpr int kCollectorBottom = kCollectorTop + kCollectorSize - 1;
 
 // Blood beyond a lip falls into that player's basin whatever happens next:
 // columns left of the left lip's top, right of the right one's, below the
@@ -41,7 +41,7 @@ constexpr int kDropFirstRow = 1;
 constexpr int kDropTries = 10;
 
 // Every eleventh step wakes all blood, as the game's maintenance does.
-constexpr int kWakeEvery = 11;
+constexpr int kWakeEvery = board::kWakePeriod;
 
 // Steps a cell must keep falling before it falls faster, as in the game.
 constexpr float kFallGain = 0.125f;

@@ -7,13 +7,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/board.h"
+
 class CCellGrid;
 struct CAlphaMask;
 
 namespace flow {
 
-constexpr int kWidth = 256;
-constexpr int kHeight = 211;
+constexpr int kWidth = board::kWidth;
+constexpr int kHeight = board::kHeight;
 
 // What a slot of the model holds. Settled blood sleeps until the periodic
 // wake-up, as it does in the game. Other blood is either creeping, with its

@@ -69,6 +69,7 @@ bool CApplication::startup() {
   drag_ = CDragState();
   game_ = new CGameManager();
   g_game = game_;
+  drag_.game = game_;
   scene_->swayTarget = 0.1f;
   g_scene = scene_.get();
 

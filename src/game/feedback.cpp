@@ -6,6 +6,7 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "render/sprite.h"
+#include "sim/board.h"
 #include "sim/cell_grid.h"
 
 CFeedback* g_feedback = nullptr;
@@ -13,13 +14,17 @@ CFeedback* g_feedback = nullptr;
 namespace {
 
 constexpr int kBlastSteps = 28;    // about 450 ms
-constexpr int kFlashSteps = 24;    // a collector scores every 11 steps: a steady glow while it does
+constexpr int kFlashSteps = 24;    // over two of the collectors' wake-up periods: a steady glow while one scores
 constexpr int kRefusalSteps = 22;  // the shake of a refused purchase
 constexpr float kShakePixels = 5;
 constexpr int kFeedbackLayer = 50;
 
-// The collectors' centres on screen: grid columns 41-50 and 205-214, rows 141-150.
-Vec2 collectorCentre(int player) { return gridToScreen(Vec2{player == 1 ? 46.0f : 210.0f, 146.0f}); }
+// The collectors' centres on screen.
+Vec2 collectorCentre(int player) {
+  constexpr float half = board::kCollectorSize / 2;
+  const int left = player == 1 ? board::kLeftCollectorX : board::kRightCollectorX;
+  return gridToScreen(Vec2{left + half, board::kCollectorTop + half});
+}
 
 void centreOn(CSprite* sprite, Vec2 centre) {
   sprite->x = centre.x - sprite->width * sprite->scaleX * 0.5f;

@@ -16,8 +16,6 @@
 
 CGameManager* g_game = nullptr;
 CGameScene* g_scene = nullptr;
-int g_currentPlayer = 0;
-CShop* g_currentShop = nullptr;
 float valueScale = 20000;
 bool draggingAllowed = false;
 
@@ -40,7 +38,6 @@ CGameManager::CGameManager() {
 }
 
 CGameManager::~CGameManager() {
-  if (g_currentShop == &shop1 || g_currentShop == &shop2) g_currentShop = nullptr;
   if (g_game == this) g_game = nullptr;
 }
 

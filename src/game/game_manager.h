@@ -20,7 +20,8 @@ class CGameManager {
   // The settings file's seven keys.
   void Bind(brin::CXmlBindContext& ctx);
 
-  // Once per frame: turns, timer, bars, victory, steering and the shops.
+  // Once per simulation step (once in a frame that runs none): turns, timer,
+  // bars, victory, steering and the shops.
   void update(CGameScene& scene, CDragState& drag);
   void changeTurn(int player, CGameScene& scene, CDragState& drag);
 
@@ -31,6 +32,8 @@ class CGameManager {
   CPlayerController controller1;
   CPlayerController controller2;
   int currentPlayer = 0;
+  // The shop of the player whose turn it is; null before the first turn.
+  CShop* currentShop() { return currentPlayer == 1 ? &shop1 : currentPlayer == 2 ? &shop2 : nullptr; }
   float turnStart = 0;    // ms on the tick clock; ahead of now during the change time
   float turnLength = 5000;
   CShop shop1;
@@ -44,10 +47,6 @@ class CGameManager {
 
 extern CGameManager* g_game;
 extern CGameScene* g_scene;
-// Copy of the manager's current player, for the mouse pick.
-extern int g_currentPlayer;
-// The shop of the player whose turn it is; null before the first turn.
-extern CShop* g_currentShop;
 // Converts a part's cost into a share of a value bar; the player 1 target.
 extern float valueScale;
 // Whether parts dropped inside the arena may be picked up again.

@@ -45,7 +45,7 @@ class CGamePart : public CPlacedMask {
   Vec2 screenCentre() const { return screen; }
   bool isTemplate() const { return inShop; }
 
-  // Once per frame from the part list pass: fading and finishing.
+  // Once per simulation step from the part list pass: fading and finishing.
   void update();
   // Laying the part down: its lifetime starts, it may be locked in the
   // arena, and a bomb explodes where it lies.

@@ -22,7 +22,8 @@ class CGameScene {
   CGameScene(const CGameScene&) = delete;
   CGameScene& operator=(const CGameScene&) = delete;
 
-  // Once per frame: the background pulse, then the banner animation.
+  // Once per simulation step (once in a frame that runs none): the background
+  // pulse, then the banner animation.
   void update();
   // A new match: no banner, the background at rest, half-full bars.
   void resetForNewMatch();

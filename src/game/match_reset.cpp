@@ -48,8 +48,6 @@ void restartMatch(const CMatchStart& start, CGameManager& game, CGameScene& scen
   game.gameOver = false;
   game.winner = 0;
   game.finalValue1 = game.finalValue2 = 0;
-  g_currentPlayer = 0;
-  g_currentShop = nullptr;
   game.shop1.resetHidden();
   game.shop2.resetHidden();
   for (CPlayerController* controller : {&game.controller1, &game.controller2}) {

@@ -104,10 +104,10 @@ void CDragState::mouseMotion(float x, float y) {
     return;
   }
   if (g_motionsSinceHover < 2) return;
-  if (g_game && g_game->gameOver) return;
-  if (g_currentShop) {
+  if (!game || game->gameOver) return;
+  if (CShop* shop = game->currentShop()) {
     g_motionsSinceHover = 0;
-    g_currentShop->hover(mouse);
+    shop->hover(mouse);
   }
 }
 
@@ -118,7 +118,7 @@ void CDragState::press() {
   for (size_t i = 0; i < g_partList.size(); ++i) {
     CGamePart* candidate = g_partList[i];
     if (!reachesPart(*candidate, mouse)) continue;
-    part = buyOrPick(candidate, g_currentPlayer);
+    part = buyOrPick(candidate, game ? game->currentPlayer : 0);
     if (!part) break;
     Vec2 centre = part->screenCentre();
     grabOffset = Vec2{centre.x - mouse.x, centre.y - mouse.y};

@@ -5,6 +5,7 @@
 #include "core/math2d.h"
 #include "core/player_input.h"
 
+class CGameManager;
 class CGamePart;
 
 class CPlayerController {
@@ -18,7 +19,7 @@ class CPlayerController {
   void keyPress(int dir);
   void keyRelease(int dir);
 
-  // Once per frame: turning, then driving, kept inside the arena circle.
+  // Once per simulation step: turning, then driving, kept inside the arena circle.
   void update();
 
   CGamePart* part = nullptr;
@@ -46,6 +47,9 @@ struct CDragState {
   CGamePart* part = nullptr;
   Vec2 grabOffset;
   int holder = 0;  // the player whose press is being held
+  // The game the hands act on: its turn decides whose shop and parts the
+  // mouse reaches. Without one the mouse only drags.
+  CGameManager* game = nullptr;
 };
 
 // Mouse motion events since the shop last hovered.

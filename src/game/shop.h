@@ -34,7 +34,7 @@ class CShop {
   // Prices the player can pay in white, the others dimmed red.
   void showAffordability(float value);
 
-  // Once per frame: a quarter of the remaining way towards the target.
+  // Once per simulation step: a quarter of the remaining way towards the target.
   void slide();
   void show();
   void hide();

@@ -58,13 +58,12 @@ void CGameManager::changeTurn(int player, CGameScene& scene, CDragState& drag) {
     drag.part->drop();
     drag.part = nullptr;
   }
-  g_currentPlayer = currentPlayer = player;
+  currentPlayer = player;
   turnStart = static_cast<float>(platform::gameTicks()) + changeTime;
   scene.showBanner("data/gfx/player" + std::to_string(player) + "_turn.png", kTurnBannerMs);
   CShop& shown = player == 1 ? shop1 : shop2;
   CShop& hidden = player == 1 ? shop2 : shop1;
   if (!shown.shown) shown.show();
   if (hidden.shown) hidden.hide();
-  g_currentShop = &shown;
   if (g_feedback) g_feedback->turnChanged();
 }

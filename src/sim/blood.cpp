@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "sim/board.h"
 #include "sim/cell_grid.h"
 
 namespace {
@@ -14,11 +15,10 @@ ActiveBox g_box = {0, 0, 0, 0};
 EarnFn g_earn = nullptr;
 BloodStats g_stats;
 
-// The player collectors: 10 x 10 squares, left for player 1, right for 2.
-constexpr int kCollectorSize = 10;
-constexpr int kCollectorTop = 141;
-constexpr int kLeftCollectorX = 41;
-constexpr int kRightCollectorX = 205;
+using board::kCollectorSize;
+using board::kCollectorTop;
+using board::kLeftCollectorX;
+using board::kRightCollectorX;
 // Row 0 under the spout, emptied so the spout never chokes on its own blood.
 constexpr int kTopCleanFirst = 90;
 constexpr int kTopCleanLast = 159;
@@ -185,7 +185,7 @@ void CBloodCell::moveTo(int nx, int ny) {
 
 void widenActiveBox(int x, int y) { widen(x, y); }
 
-void resetActiveBox() { g_box = {256, 0, 211, 0}; }
+void resetActiveBox() { g_box = {board::kWidth, 0, board::kHeight, 0}; }
 
 ActiveBox activeBox() { return g_box; }
 int bloodTick() { return g_bloodTick; }
@@ -203,7 +203,7 @@ void advanceBloodTick() { ++g_bloodTick; }
 
 void step(CCellGrid& grid, int wakeFromRow) {
   advanceBloodTick();
-  if (++g_stepCounter > 10) {
+  if (++g_stepCounter >= board::kWakePeriod) {
     g_stepCounter = 0;
     maintenanceCall(grid, wakeFromRow);
     return;

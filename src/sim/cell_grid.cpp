@@ -6,9 +6,10 @@
 #include <new>
 
 #include "sim/blood.h"
+#include "sim/board.h"
 #include "core/lifetime.h"
 
-CCellGrid g_cellGrid VESICOR_LIFETIME(lifetime::kCellGrid)(256, 211);
+CCellGrid g_cellGrid VESICOR_LIFETIME(lifetime::kCellGrid)(board::kWidth, board::kHeight);
 
 namespace {
 

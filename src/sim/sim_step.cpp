@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sim/blood.h"
+#include "sim/board.h"
 #include "sim/cell_grid.h"
 #include "sim/particles.h"
 #include "sim/random.h"
@@ -12,9 +13,7 @@
 
 namespace {
 
-// Where the spout sits on screen, and the row to wake from on maintenance.
-constexpr float kSpoutX = 256.0f;
-constexpr float kSpoutY = 237.0f;
+// The row to wake from on maintenance: below the grid, so all of it.
 constexpr int kWakeFromRow = 255;
 
 
@@ -25,7 +24,7 @@ void simulationStep() {
   const float vx = randomFloat(-1.5f, 1.5f);
   int cx = 0;
   int cy = 0;
-  screenToCell({kSpoutX, kSpoutY}, cx, cy);
+  screenToCell({board::kSpoutX, board::kSpoutY}, cx, cy);
   spawnDrop(&g_cellGrid, cx, cy, {vx, vy}, false);
   step(g_cellGrid, kWakeFromRow);
   stepParticles();

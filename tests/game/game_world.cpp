@@ -53,8 +53,6 @@ void GameWorld::TearDown() {
   scene.reset();
   g_game = nullptr;
   g_scene = nullptr;
-  g_currentPlayer = 0;
-  g_currentShop = nullptr;
   valueScale = 20000;
   draggingAllowed = false;
   g_motionsSinceHover = 0;
@@ -90,6 +88,7 @@ void GameWorld::buildGame(bool bind, bool parts) {
   if (!scene) buildScene();
   game = std::make_unique<CGameManager>();
   g_game = game.get();
+  drag.game = game.get();
   if (bind) {
     ASSERT_TRUE(bindControllers(*game));
   }

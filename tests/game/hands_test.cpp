@@ -46,7 +46,7 @@ using MousePick = GameWorld;
 TEST_F(MousePick, TheScanOverThePartListDecidesWhatEndsInHand) {
   writePart("player1_b.xml");
   buildGame(false);
-  g_currentPlayer = 1;
+  game->currentPlayer = 1;
   CGamePart* first = game->shop1.templates[0];
   CGamePart* mine = placePart(1, Vec2{200, 300});
   drag.mouse = Vec2{205, 303};
