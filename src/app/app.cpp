@@ -29,6 +29,14 @@
 
 namespace {
 constexpr const char* kCaption = "Vesicor - release 1";
+
+// The mouse in the 512 x 512 drawing space, whatever the window's size.
+void toDrawing(Uint16& x, Uint16& y) {
+  int dx = 0, dy = 0;
+  platform::currentWindowToDrawing(x, y, dx, dy);
+  x = static_cast<Uint16>(dx);
+  y = static_cast<Uint16>(dy);
+}
 }
 
 CApplication::CApplication() : events_([](SDL_Event& e) { return SDL_PollEvent(&e) != 0; }) {}
@@ -288,21 +296,13 @@ void CApplication::drainEvents() {
       case SDL_VIDEORESIZE:
         platform::handleResize(event.resize.w, event.resize.h);
         continue;
-      case SDL_MOUSEMOTION: {
-        int x = 0, y = 0;
-        platform::currentWindowToDrawing(event.motion.x, event.motion.y, x, y);
-        event.motion.x = static_cast<Uint16>(x);
-        event.motion.y = static_cast<Uint16>(y);
+      case SDL_MOUSEMOTION:
+        toDrawing(event.motion.x, event.motion.y);
         break;
-      }
       case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP: {
-        int x = 0, y = 0;
-        platform::currentWindowToDrawing(event.button.x, event.button.y, x, y);
-        event.button.x = static_cast<Uint16>(x);
-        event.button.y = static_cast<Uint16>(y);
+      case SDL_MOUSEBUTTONUP:
+        toDrawing(event.button.x, event.button.y);
         break;
-      }
       case SDL_KEYDOWN:
         if (commandOfKey(event.key.keysym.sym) == AppCommand::kHandOver) {
           // Over the network only this machine's side can be handed over.

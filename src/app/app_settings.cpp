@@ -1,12 +1,8 @@
 // Loads the two application switches once at start-up.
 #include "app/app_settings.h"
 
+#include "core/binding_source.h"
 #include "engine/xml_bind.h"
-
-namespace {
-// The binder's warnings have always named the bindings' file so.
-const char* const kBindingSource = ".\\src\\main";
-}  // namespace
 
 void CAppSettings::Bind(brin::CXmlBindContext& ctx) {
   brin::BindField(ctx, "Debug", debug, kBindingSource, 2304);

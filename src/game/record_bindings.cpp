@@ -1,14 +1,11 @@
-// Data bindings of the game's records. Their warnings name this file as
-// ".\src\main" with fixed line numbers, so the messages stay the same
-// whatever the layout of this file.
+// Data bindings of the game's records, with the line numbers their warnings
+// name (see core/binding_source.h).
+#include "core/binding_source.h"
 #include "engine/xml_bind.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
 #include "game/match_settings.h"
 
-namespace {
-const char* const kBindingSource = ".\\src\\main";
-}  // namespace
 
 void CGamePart::Bind(brin::CXmlBindContext& ctx) {
   brin::BindField(ctx, "Filename", fileName, kBindingSource, 2410);
@@ -20,18 +17,13 @@ void CGamePart::Bind(brin::CXmlBindContext& ctx) {
   if (ctx.direction == brin::kBindRead) loadPictures();
 }
 
+// The game's settings are the match's: one record, one set of keys.
 void CGameManager::Bind(brin::CXmlBindContext& ctx) {
-  brin::BindField(ctx, "P1_InitValue", player1Value, kBindingSource, 2520);
-  brin::BindField(ctx, "P2_InitValue", player2Value, kBindingSource, 2521);
-  brin::BindField(ctx, "P1_TargetValue", player1Target, kBindingSource, 2522);
-  brin::BindField(ctx, "P2_TargetValue", player2Target, kBindingSource, 2523);
-  brin::BindField(ctx, "TurnLength", turnLength, kBindingSource, 2524);
-  brin::BindField(ctx, "ChangeTime", changeTime, kBindingSource, 2525);
-  brin::BindField(ctx, "DraggingAllowed", draggingAllowed, kBindingSource, 2526);
+  MatchSettings settings = settingsOf(*this);
+  settings.Bind(ctx);
+  if (ctx.direction == brin::kBindRead) applySettings(settings, *this);
 }
 
-// The same keys as the game's own settings, so a match's settings file is
-// read like data/settings.xml.
 void MatchSettings::Bind(brin::CXmlBindContext& ctx) {
   brin::BindField(ctx, "P1_InitValue", value1, kBindingSource, 2520);
   brin::BindField(ctx, "P2_InitValue", value2, kBindingSource, 2521);

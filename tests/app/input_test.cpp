@@ -1,0 +1,102 @@
+// The one key map and the one event translation: every steering key reaches
+// its own player and direction and is named once for the replays; the
+// mouse's player is left to the caller; what is not a player's input stays
+// out.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "app/input.h"
+#include "platform/key_map.h"
+
+namespace {
+
+SDL_Event key(bool down, SDLKey sym) {
+  SDL_Event e{};
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.keysym.sym = sym;
+  return e;
+}
+
+SDL_Event button(bool down, int which, int x, int y) {
+  SDL_Event e{};
+  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  e.button.button = static_cast<Uint8>(which);
+  e.button.x = static_cast<Uint16>(x);
+  e.button.y = static_cast<Uint16>(y);
+  return e;
+}
+
+TEST(KeyMap, EachSteeringKeyIsOnePlayersDirectionAndItsNameReadsBack) {
+  std::set<std::string> names;
+  for (int player = 1; player <= 2; ++player) {
+    for (int dir = kTurnRight; dir <= kTurnLeft; ++dir) {
+      const char* name = steeringKeyName(player, dir);
+      ASSERT_NE(name, nullptr) << player << " " << dir;
+      EXPECT_TRUE(names.insert(name).second) << name << " steers twice";
+      const KeyBinding* b = bindingNamed(name);
+      ASSERT_NE(b, nullptr) << name;
+      EXPECT_EQ(b, bindingOfKey(b->key)) << name << ": another key row shadows it";
+      EXPECT_EQ(b->player, player);
+      EXPECT_EQ(b->direction, dir);
+      EXPECT_EQ(b->command, AppCommand::kNone);
+    }
+  }
+  EXPECT_STREQ(commandKeyName(AppCommand::kEnter), "enter");
+  EXPECT_EQ(commandOfKey(SDLK_KP_ENTER), AppCommand::kEnter);
+  EXPECT_EQ(commandOfKey(SDLK_w), AppCommand::kNone);
+  EXPECT_EQ(bindingOfKey(SDLK_q), nullptr);
+}
+
+TEST(EventTranslation, KeysNameTheirPlayerTheMouseLeavesItOpen) {
+  const struct {
+    const char* name;
+    SDL_Event event;
+    bool input;
+    int player;
+    PlayerAction action;
+    int code;
+  } cases[] = {
+      {"W down", key(true, SDLK_w), true, 1, PlayerAction::kKeyDown, kForward},
+      {"A up", key(false, SDLK_a), true, 1, PlayerAction::kKeyUp, kTurnLeft},
+      {"Right down", key(true, SDLK_RIGHT), true, 2, PlayerAction::kKeyDown, kTurnRight},
+      {"Down up", key(false, SDLK_DOWN), true, 2, PlayerAction::kKeyUp, kBackward},
+      {"left button", button(true, 1, 30, 40), true, 0, PlayerAction::kButtonDown, kLeftButton},
+      {"wheel down", button(true, 5, 30, 40), true, 0, PlayerAction::kButtonDown, kWheelDown},
+      {"release", button(false, 1, 30, 40), true, 0, PlayerAction::kButtonUp, kLeftButton},
+      {"right button", button(true, 3, 30, 40), false, 0, PlayerAction::kKeyDown, 0},
+      {"Enter", key(true, SDLK_RETURN), false, 0, PlayerAction::kKeyDown, 0},
+      {"F1", key(true, SDLK_F1), false, 0, PlayerAction::kKeyDown, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PlayerInput in;
+    ASSERT_EQ(playerInputOf(c.event, in), c.input);
+    if (!c.input) continue;
+    EXPECT_EQ(in.player, c.player);
+    EXPECT_EQ(in.action, c.action);
+    EXPECT_EQ(in.code, c.code);
+    if (c.player == 0) {
+      EXPECT_EQ(in.x, 30);
+      EXPECT_EQ(in.y, 40);
+    }
+  }
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.x = 511, motion.motion.y = 7;
+  PlayerInput in;
+  ASSERT_TRUE(playerInputOf(motion, in));
+  EXPECT_EQ(in.action, PlayerAction::kMouseMotion);
+  EXPECT_EQ(in.x, 511);
+  EXPECT_EQ(in.y, 7);
+
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  EXPECT_TRUE(isQuit(quit));
+  EXPECT_TRUE(isQuit(key(true, SDLK_ESCAPE)));
+  EXPECT_FALSE(isQuit(key(false, SDLK_ESCAPE)));
+  EXPECT_FALSE(playerInputOf(key(true, SDLK_ESCAPE), in));
+}
+
+}  // namespace
