@@ -248,9 +248,7 @@ bool CApplication::apply(const PlayerInput& in) {
     session_.newMatch();
     return true;
   }
-  const bool reaches = inputReaches(in, *game_, drag_);
-  applyPlayerInput(in, *game_, drag_);
-  return reaches;
+  return applyPlayerInput(in, *game_, drag_);
 }
 
 void CApplication::runStep() {

@@ -23,8 +23,8 @@ bool inputReaches(const PlayerInput& in, const CGameManager& game, const CDragSt
   return false;
 }
 
-void applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& drag) {
-  if (!inputReaches(in, game, drag)) return;
+bool applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& drag) {
+  if (!inputReaches(in, game, drag)) return false;
   switch (in.action) {
     case PlayerAction::kKeyDown:
     case PlayerAction::kKeyUp: {
@@ -34,11 +34,11 @@ void applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& dra
       } else {
         controller.keyRelease(in.code);
       }
-      return;
+      return true;
     }
     case PlayerAction::kMouseMotion:
       drag.mouseMotion(in.x, in.y);
-      return;
+      return true;
     case PlayerAction::kButtonDown:
       if (in.code == kLeftButton) {
         const bool wasHeld = drag.held;
@@ -49,9 +49,10 @@ void applyPlayerInput(const PlayerInput& in, CGameManager& game, CDragState& dra
       } else if (in.code == kWheelDown) {
         drag.turn(kWheelTurn);
       }
-      return;
+      return true;
     case PlayerAction::kButtonUp:
       drag.release();
-      return;
+      return true;
   }
+  return false;
 }

@@ -17,5 +17,5 @@ bool inputReaches(const PlayerInput& input, const CGameManager& game, const CDra
 // Keys steer the player's own controller at any time. The mouse acts only for
 // the player whose turn it is, and a release of the left button only for the
 // player whose press is being held, so one player's hand never moves or drops
-// what the other holds.
-void applyPlayerInput(const PlayerInput& input, CGameManager& game, CDragState& drag);
+// what the other holds. Returns whether the input reached the game.
+bool applyPlayerInput(const PlayerInput& input, CGameManager& game, CDragState& drag);
