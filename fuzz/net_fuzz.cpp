@@ -9,8 +9,14 @@
 
 #include "net/lockstep.h"
 #include "net/match_terms.h"
+#include "longest_input.h"
+
+namespace {
+CLongestInput g_longest("net_fuzz");
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  g_longest.note(size);
   // A side that has run some steps, with inputs and a hash under way.
   net::CLockstep side(1, 0), peer(2, 0);
   PlayerInput in;

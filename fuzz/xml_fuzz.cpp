@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -14,8 +15,11 @@
 #include "engine/xml_bind.h"
 #include "engine/xml_parser.h"
 #include "engine/xml_writer.h"
+#include "longest_input.h"
 
 namespace {
+
+CLongestInput g_longest("xml_fuzz");
 
 struct FuzzRecord {
   bool flag = false;
@@ -40,12 +44,14 @@ struct FuzzRecord {
 };
 
 std::string tempPath(const char* what) {
-  return "/tmp/xml_fuzz_" + std::to_string(getpid()) + "_" + what + ".xml";
+  const char* tmp = std::getenv("TMPDIR");
+  return std::string(tmp && *tmp ? tmp : "/tmp") + "/xml_fuzz_" + std::to_string(getpid()) + "_" + what + ".xml";
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  g_longest.note(size);
   // The binding's warnings go to standard output; silence them once so a
   // long run does not drown its own log.
   static const bool silenced = [] {

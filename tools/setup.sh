@@ -7,7 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-dev
   libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libenet-dev libgl1-mesa-dev libgl1-mesa-dri mesa-utils-bin
   xvfb xauth x11-utils
-  libgtest-dev googletest libbenchmark-dev valgrind desktop-file-utils
+  libgtest-dev googletest libbenchmark-dev libpng-dev valgrind desktop-file-utils
+  libsdl2-2.0-0
 )
 
 missing=()

@@ -44,11 +44,12 @@ std::string noticeText(net::CNetGame& net) {
             where.hosting ? "Waiting for the other player to come back on port " + std::to_string(net.listeningPort()) +
                                 ": the game stands still."
                           : "Trying to reach the host again: the game stands still.";
-        return wrap(text) + "\n\nEnter: play on against the computer\nEsc: quit";
+        return wrap(text) + (net.notice().empty() ? "" : "\n\n" + wrap(net.notice())) +
+               "\n\nEnter: play on against the computer\nEsc: quit";
       }
       return wrap(where.hosting ? "Waiting for the other player on port " + std::to_string(net.listeningPort()) + "."
                                 : "Connecting to " + where.host + " on port " + std::to_string(where.port) + ".") +
-             "\n\nEsc: quit";
+             (net.notice().empty() ? "" : "\n\n" + wrap(net.notice())) + "\n\nEsc: quit";
     case Phase::kAgreeing:
       return "Agreeing on the match with the other player.\n\nEsc: quit";
     case Phase::kPlaying:

@@ -35,6 +35,9 @@ struct CXmlBindContext {
   CXmlNode* root = nullptr;
   CXmlNode* current = nullptr;
   int cursor = 0;
+  // The file being read, as the player knows it; a value that does not read
+  // is reported under this name (the warnings above name `sourceFile`).
+  std::string readFrom;
 
   // Whether `current` has a child of that name; no side effect.
   bool HasChild(const std::string& name) const;
@@ -49,13 +52,20 @@ void BindField(CXmlBindContext& ctx, const std::string& name, float& field, cons
 void BindField(CXmlBindContext& ctx, const std::string& name, std::string& field, const char* file,
                int line);
 
-// Text that does not convert (and, for a bool, any number but 0 or 1, and
-// numbers out of range) leaves the field as it was.
-void ReadValue(const CXmlNode* node, bool& field);
-void ReadValue(const CXmlNode* node, int& field);
-void ReadValue(const CXmlNode* node, float& field);
-void ReadValue(const CXmlNode* node, std::string& field);
+// A number is the whole text (blanks around it aside) in decimal, with an
+// optional fraction and exponent. Text that is no such number, or whose
+// number the field cannot hold (out of range, a fraction for an int, a bool
+// other than 0 or 1), leaves the field as it was and returns why, as
+// "out of range for an int"; null when the field was set or there was no node.
+// Bound fields that do not read are reported on standard output, one line
+// each: the file, the key, the text and the value kept.
+const char* ReadValue(const CXmlNode* node, bool& field);
+const char* ReadValue(const CXmlNode* node, int& field);
+const char* ReadValue(const CXmlNode* node, float& field);
+const char* ReadValue(const CXmlNode* node, std::string& field);
 
+// The value's text reads back as the same value: a float has six digits
+// where they keep it, else all the digits of a whole number, else nine.
 std::unique_ptr<CXmlNode> MakeValueNode(bool field, const std::string& name);
 std::unique_ptr<CXmlNode> MakeValueNode(int field, const std::string& name);
 std::unique_ptr<CXmlNode> MakeValueNode(float field, const std::string& name);
@@ -64,10 +74,13 @@ std::unique_ptr<CXmlNode> MakeValueNode(const std::string& field, const std::str
 // Parses a file into a tree; null when the file is missing or holds no element.
 std::unique_ptr<CXmlNode> ParseXmlFile(const std::string& path);
 
+// `readFrom` names the file the node came from in the lines about values
+// that do not read.
 template <class Record>
-void BindNode(Record& record, CXmlNode& node, int direction) {
+void BindNode(Record& record, CXmlNode& node, int direction, const std::string& readFrom = std::string()) {
   CXmlBindContext ctx;
   ctx.direction = direction;
+  ctx.readFrom = readFrom;
   ctx.root = &node;
   ctx.current = &node;
   record.Bind(ctx);
@@ -79,7 +92,7 @@ template <class Record>
 void ReadXmlFile(Record& record, const std::string& path, const std::string& rootName) {
   (void)rootName;
   std::unique_ptr<CXmlNode> root = ParseXmlFile(path);
-  if (root) BindNode(record, *root, kBindRead);
+  if (root) BindNode(record, *root, kBindRead, path);
 }
 
 template <class Record>

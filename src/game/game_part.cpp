@@ -3,6 +3,7 @@
 #include "game/game_part.h"
 
 #include <cmath>
+#include <iostream>
 
 #include "engine/xml_bind.h"
 #include "game/feedback.h"
@@ -10,6 +11,7 @@
 #include "game/player_controller.h"
 #include "game/rules.h"
 #include "platform/clock.h"
+#include "platform/device.h"
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
 #include "core/lifetime.h"
@@ -136,6 +138,14 @@ void CGamePart::destroy() {
 std::unique_ptr<CGamePart> loadGamePart(const std::string& path) {
   auto part = std::make_unique<CGamePart>();
   brin::ReadXmlFile(*part, path, "GamePart");
+  // Said here, once per part file: copies load the same mask again and stay
+  // quiet. Without a device no mask loads at all, and nothing is wrong.
+  if (!part->mask && platform::device()) {
+    std::cout << "Part " << path << ": "
+              << (part->fileName.empty() ? std::string("it names no mask picture (Filename)")
+                                         : "its mask picture " + part->fileName + " could not be read")
+              << "; blood flows through the part and it cannot be picked up on the board" << std::endl;
+  }
   return part;
 }
 

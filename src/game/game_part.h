@@ -82,6 +82,8 @@ class CGamePart : public CPlacedMask {
 };
 
 // Reads a part file (paths in it are used as written). The caller owns it.
+// A part left without a mask (none named, or its picture unreadable) is
+// named in one line on standard output.
 std::unique_ptr<CGamePart> loadGamePart(const std::string& path);
 
 // A fresh part like the template, with its own pictures and id, lying where

@@ -12,9 +12,12 @@
 
 class CMatchRecord {
  public:
-  // An input that reached the game just before step `step` ran.
-  void add(uint32_t step, const PlayerInput& input) { entries_.push_back({step, input}); }
-  size_t size() const { return entries_.size(); }
+  // An input that reached the game just before step `step` ran (steps never
+  // go back).
+  void add(uint32_t step, const PlayerInput& input);
+  size_t size() const { return count_; }
+  // The bytes the record holds, for measuring.
+  size_t bytes() const { return packed_.size(); }
 
   // The replay of the first `steps` steps, ending in `expectHash`, with the
   // settings read from `settingsPath`.
@@ -27,9 +30,10 @@ class CMatchRecord {
                     uint64_t expectHash, const std::string& why) const;
 
  private:
-  struct Entry {
-    uint32_t step;
-    PlayerInput input;
-  };
-  std::vector<Entry> entries_;
+  // A networked session can last hours: each input is packed as the step's
+  // distance from the last one (7 bits a byte), player, action, code and
+  // the pointer's two floats, about 12 bytes.
+  std::vector<uint8_t> packed_;
+  size_t count_ = 0;
+  uint32_t lastStep_ = 0;
 };

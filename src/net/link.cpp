@@ -3,6 +3,7 @@
 
 #include <enet/enet.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace net {
@@ -17,6 +18,9 @@ constexpr size_t kChannels = 2;
 constexpr enet_uint32 kConnectMagic = 0x56455349;  // "VESI"
 // ENet must not give up on a quiet peer before the match's own 10 s rule.
 constexpr enet_uint32 kPeerTimeoutMs = 12000;
+// How long a goodbye may wait for the other side to take what was sent
+// before it; only a side that has stopped answering makes it wait so long.
+constexpr auto kGoodbyeWait = std::chrono::milliseconds(1000);
 
 bool g_enetReady = false;
 
@@ -103,7 +107,9 @@ bool CNetLink::reopen() {
 }
 
 void CNetLink::service(uint32_t waitMs) {
-  if (!host_) return;
+  // A closed link stays closed, whoever services it, until the match has
+  // seen it and reopened: the next player's connection waits in ENet.
+  if (!host_ || state_ == State::kClosed) return;
   releaseHeld();
   ENetEvent event;
   int got = enet_host_service(host_, &event, waitMs);
@@ -131,6 +137,7 @@ void CNetLink::service(uint32_t waitMs) {
         if (event.peer == peer_) {
           peer_ = nullptr;
           state_ = State::kClosed;
+          return;
         }
         break;
       case ENET_EVENT_TYPE_NONE:
@@ -187,16 +194,26 @@ bool CNetLink::receive(Bytes& bytes) {
 
 void CNetLink::close() {
   if (peer_ && state_ == State::kConnected) {
-    // What is queued leaves first; the goodbye drops anything still queued.
-    enet_host_flush(host_);
-    enet_peer_disconnect(peer_, 0);
-    enet_host_flush(host_);
+    // The goodbye leaves only once the other side has acknowledged what was
+    // sent before it: a side that reads both in one breath would have the
+    // disconnect wipe the message it has not handed on yet.
+    enet_peer_disconnect_later(peer_, 0);
+    const auto until = std::chrono::steady_clock::now() + kGoodbyeWait;
+    ENetEvent event;
+    while (peer_ && std::chrono::steady_clock::now() < until) {
+      const int got = enet_host_service(host_, &event, 10);
+      if (got < 0) break;
+      if (got == 0) continue;
+      if (event.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(event.packet);
+      if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == peer_) peer_ = nullptr;
+    }
   }
   if (peer_) enet_peer_reset(peer_);
   peer_ = nullptr;
   if (host_) enet_host_destroy(host_);
   host_ = nullptr;
   held_.clear();
+  received_.clear();
   state_ = State::kClosed;
 }
 

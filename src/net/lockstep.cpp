@@ -30,7 +30,7 @@ CLockstep::CLockstep(int localPlayer, uint32_t now, uint32_t knownRoundTrip) : l
   }
   // The first steps have no inputs of anyone: each side begins with empty
   // frames for as many steps as its delay.
-  localFrames_.resize(static_cast<size_t>(delay_));
+  for (int i = 0; i < delay_; ++i) localFrames_.push({});
 }
 
 int CLockstep::targetDelay() const {
@@ -61,7 +61,7 @@ void CLockstep::fillLocal(bool withPending) {
     frame.assign(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
   }
-  localFrames_.push_back(std::move(frame));
+  localFrames_.push(std::move(frame));
 }
 
 void CLockstep::finishStep() {
@@ -86,6 +86,10 @@ void CLockstep::finishStep() {
     fillLocal(first);
     first = false;
   }
+  // Run, and (ours) in the other side's hands: wanted again only by a
+  // newcomer.
+  localFrames_.packBefore(std::min(next_, peerHasFrames_));
+  remoteFrames_.packBefore(next_);
 }
 
 void CLockstep::recordHash(uint64_t hash) {
@@ -110,7 +114,7 @@ Bytes CLockstep::makePacket(uint32_t now) {
   w.u8(haveEcho_ ? 1 : 0);
   w.u32(echoTime_);
   w.u16(static_cast<uint16_t>(std::min<uint32_t>(now - echoReceivedAt_, 0xffff)));
-  w.u32(static_cast<uint32_t>(remoteFrames_.size()));
+  w.u32(remoteFrames_.size());
   w.u32(static_cast<uint32_t>(remoteHashes_.size()));
 
   const uint32_t firstHash = peerHasHashes_;
@@ -127,7 +131,7 @@ Bytes CLockstep::makePacket(uint32_t now) {
   w.u8(0);
   uint8_t count = 0;
   for (size_t s = firstFrame; s < localFrames_.size() && count < 255; ++s) {
-    const InputFrame& f = localFrames_[s];
+    const InputFrame& f = localFrames_.at(static_cast<uint32_t>(s));
     if (count > 0 && w.bytes.size() + 1 + f.size() * kInputWireBytes > kPacketBudget) break;
     w.u8(static_cast<uint8_t>(f.size()));
     for (const PlayerInput& in : f) writeInput(w, in);
@@ -175,7 +179,7 @@ bool CLockstep::readPacket(const uint8_t* data, size_t size, uint32_t now) {
     if (firstHash + i == remoteHashes_.size()) remoteHashes_.push_back(hashes[i]);
   }
   for (size_t i = 0; i < frames.size(); ++i) {
-    if (firstFrame + i == remoteFrames_.size()) remoteFrames_.push_back(std::move(frames[i]));
+    if (firstFrame + i == remoteFrames_.size()) remoteFrames_.push(std::move(frames[i]));
   }
   compareHashes();
   return true;
@@ -204,14 +208,7 @@ void CLockstep::measure(uint32_t sample) {
 void CLockstep::writeHistory(CWireWriter& w, uint64_t worldHash) const {
   w.u32(next_);
   w.u64(worldHash);
-  for (int player = 1; player <= 2; ++player) {
-    const std::vector<InputFrame>& frames = player == local_ ? localFrames_ : remoteFrames_;
-    w.u32(static_cast<uint32_t>(frames.size()));
-    for (const InputFrame& f : frames) {
-      w.u8(static_cast<uint8_t>(f.size()));
-      for (const PlayerInput& in : f) writeInput(w, in);
-    }
-  }
+  for (int player = 1; player <= 2; ++player) (player == local_ ? localFrames_ : remoteFrames_).write(w);
   w.u32(static_cast<uint32_t>(localHashes_.size()));
   for (uint64_t h : localHashes_) w.u64(h);
   // The old peer's hashes past the compared ones may come from steps this
@@ -221,7 +218,7 @@ void CLockstep::writeHistory(CWireWriter& w, uint64_t worldHash) const {
 
 void CLockstep::resumeWithNewPeer(uint32_t now) {
   remoteHashes_.resize(compared_);
-  peerHasFrames_ = static_cast<uint32_t>(localFrames_.size());
+  peerHasFrames_ = localFrames_.size();
   peerHasHashes_ = static_cast<uint32_t>(localHashes_.size());
   haveEcho_ = false;
   latestPeerSeq_ = 0;
@@ -258,10 +255,10 @@ std::unique_ptr<CLockstep> CLockstep::fromHistory(CWireReader& r, int localPlaye
       ls->peerHasHashes_ > steps / kHashEverySteps) {
     return nullptr;
   }
-  ls->localFrames_ = std::move(frames[localPlayer - 1]);
-  ls->remoteFrames_ = std::move(frames[2 - localPlayer]);
-  ls->peerHasFrames_ = static_cast<uint32_t>(ls->localFrames_.size());
-  while (ls->localFrames_.size() < static_cast<size_t>(ls->delay_)) ls->localFrames_.emplace_back();
+  ls->localFrames_ = CFrameLog(std::move(frames[localPlayer - 1]));
+  ls->remoteFrames_ = CFrameLog(std::move(frames[2 - localPlayer]));
+  ls->peerHasFrames_ = ls->localFrames_.size();
+  while (ls->localFrames_.size() < static_cast<size_t>(ls->delay_)) ls->localFrames_.push({});
   return ls;
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "net/frame_log.h"
 #include "net/player_input.h"
 #include "net/wire.h"
 
@@ -39,7 +40,7 @@ class CLockstep {
   // known for it.
   uint32_t nextStep() const { return next_; }
   bool stepReady() const;
-  // Both players' inputs of a step that is ready or has run.
+  // Both players' inputs of the step that is ready to run.
   const InputFrame& inputs(int player, uint32_t step) const;
   // After the step ran: moves on and schedules the local inputs gathered
   // so far for the step the delay says.
@@ -94,6 +95,8 @@ class CLockstep {
   // How many of this side's hashes the other side has.
   uint32_t peerHasHashes() const { return peerHasHashes_; }
   size_t localHashCount() const { return localHashes_.size(); }
+  // Bytes held for the frames already run, kept for a newcomer.
+  size_t packedBytes() const { return localFrames_.packedBytes() + remoteFrames_.packedBytes(); }
 
  private:
   void fillLocal(bool withPending);
@@ -105,7 +108,7 @@ class CLockstep {
   uint32_t next_ = 0;
   int delay_ = kMinDelay;
   int lowSteps_ = 0;  // steps in a row the round trip asked for less delay
-  std::vector<InputFrame> localFrames_, remoteFrames_;
+  CFrameLog localFrames_, remoteFrames_;
   InputFrame pending_;
   uint32_t peerHasFrames_ = 0;  // how many of ours the peer acknowledged
   std::vector<uint64_t> localHashes_, remoteHashes_;

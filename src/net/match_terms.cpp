@@ -125,33 +125,54 @@ bool decodeTerms(CWireReader& r, MatchTerms& t) {
   return r.ok() && r.atEnd();
 }
 
-std::string refusal(const MatchTerms& host, const MatchTerms& mine) {
-  if (host.version != mine.version || host.protocol != mine.protocol) {
-    return "The host runs Vesicor " + host.version + " (network protocol " + std::to_string(host.protocol) +
-           ") and this is Vesicor " + mine.version + " (network protocol " + std::to_string(mine.protocol) +
-           "): both players need the same version.";
+namespace {
+
+// Why the joining side cannot play on the host's terms, told to one of the
+// two: the joiner's files "missing here" are the host's "only here".
+std::string why(const MatchTerms& host, const MatchTerms& joiner, bool toHost) {
+  if (host.version != joiner.version || host.protocol != joiner.protocol) {
+    const std::string hostRuns = "Vesicor " + host.version + " (network protocol " + std::to_string(host.protocol) + ")";
+    const std::string joinerRuns =
+        "Vesicor " + joiner.version + " (network protocol " + std::to_string(joiner.protocol) + ")";
+    if (toHost) {
+      return "A player with " + joinerRuns + " tried to join, and this host runs " + hostRuns +
+             ": both players need the same version.";
+    }
+    return "The host runs " + hostRuns + " and this is " + joinerRuns + ": both players need the same version.";
   }
-  std::vector<std::string> differ, missing, extra;
+  std::vector<std::string> differ, hostOnly, joinerOnly;
   for (const ContentFile& h : host.files) {
-    auto it = std::find_if(mine.files.begin(), mine.files.end(), [&](const ContentFile& m) { return m.name == h.name; });
-    if (it == mine.files.end()) {
-      missing.push_back(h.name);
+    auto it = std::find_if(joiner.files.begin(), joiner.files.end(), [&](const ContentFile& m) { return m.name == h.name; });
+    if (it == joiner.files.end()) {
+      hostOnly.push_back(h.name);
     } else if (!(*it == h)) {
       differ.push_back(h.name);
     }
   }
-  for (const ContentFile& m : mine.files) {
+  for (const ContentFile& m : joiner.files) {
     if (std::none_of(host.files.begin(), host.files.end(), [&](const ContentFile& h) { return h.name == m.name; })) {
-      extra.push_back(m.name);
+      joinerOnly.push_back(m.name);
     }
   }
-  if (differ.empty() && missing.empty() && extra.empty()) return {};
-  std::string text = "The part files differ from the host's:";
+  if (differ.empty() && hostOnly.empty() && joinerOnly.empty()) return {};
+  std::string text = toHost ? "A player tried to join with part files that differ from this host's:"
+                            : "The part files differ from the host's:";
   if (!differ.empty()) text += " changed " + listNames(differ) + ";";
-  if (!missing.empty()) text += " missing here " + listNames(missing) + ";";
-  if (!extra.empty()) text += " only here " + listNames(extra) + ";";
+  if (toHost) {
+    if (!joinerOnly.empty()) text += " only there " + listNames(joinerOnly) + ";";
+    if (!hostOnly.empty()) text += " missing there " + listNames(hostOnly) + ";";
+  } else {
+    if (!hostOnly.empty()) text += " missing here " + listNames(hostOnly) + ";";
+    if (!joinerOnly.empty()) text += " only here " + listNames(joinerOnly) + ";";
+  }
   text.back() = '.';
   return text + " Both players need the same files in data/parts.";
 }
+
+}  // namespace
+
+std::string refusal(const MatchTerms& host, const MatchTerms& mine) { return why(host, mine, false); }
+
+std::string refusalToHost(const MatchTerms& host, const MatchTerms& joiner) { return why(host, joiner, true); }
 
 }  // namespace net

@@ -39,5 +39,7 @@ bool decodeTerms(CWireReader& reader, MatchTerms& terms);
 // Empty when this side can play on the host's terms; otherwise the sentence
 // that tells the player why not.
 std::string refusal(const MatchTerms& host, const MatchTerms& mine);
+// The same, told to the host about a joiner with `joiner`'s terms.
+std::string refusalToHost(const MatchTerms& host, const MatchTerms& joiner);
 
 }  // namespace net

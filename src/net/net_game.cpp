@@ -30,6 +30,10 @@ bool CNetGame::begin(const Where& where, IMatchGame& game, uint32_t seed, uint32
 void CNetGame::pump(uint32_t now) {
   const CNetMatch::Phase before = match_.phase();
   match_.pump(now);
+  if (match_.notice() != noticeShown_) {
+    noticeShown_ = match_.notice();
+    if (!noticeShown_.empty()) std::cout << noticeShown_ << std::endl;
+  }
   if (before != CNetMatch::Phase::kEnded && ended()) onEnded();
   if (before != CNetMatch::Phase::kPlaying && playing() && !everPlayed_) started_ = everPlayed_ = true;
 }

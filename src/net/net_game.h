@@ -60,6 +60,9 @@ class CNetGame {
   bool playing() const { return match_.phase() == CNetMatch::Phase::kPlaying; }
   bool ended() const { return match_.phase() == CNetMatch::Phase::kEnded; }
   const MatchTerms& terms() const { return match_.terms(); }
+  // The host's word on a player who came and could not play (see
+  // CNetMatch::notice), printed once as it changes.
+  const std::string& notice() const { return match_.notice(); }
   CNetMatch& match() { return match_; }
   const CMatchRecord& record() const { return record_; }
   // How the match ended, as the player is told (with the replay written).
@@ -117,6 +120,7 @@ class CNetGame {
   bool everPlayed_ = false;  // a side waiting for a rejoin keeps its world
   bool playingOn_ = false;
   std::string endText_;
+  std::string noticeShown_;
 };
 
 }  // namespace net

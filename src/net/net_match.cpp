@@ -33,13 +33,11 @@ bool CNetMatch::join(const std::string& hostName, uint16_t port, const MatchTerm
 }
 
 void CNetMatch::pump(uint32_t now) {
-  if (phase_ == Phase::kEnded) {
-    link_.service();
-    return;
-  }
   link_.service();
+  if (phase_ == Phase::kEnded) return;
   if (phase_ == Phase::kConnecting && link_.state() == CNetLink::State::kConnected) {
     phase_ = Phase::kAgreeing;
+    agreeingSince_ = now;
     if (hosting_) {
       // Ahead of the terms on the ordered channel: the newcomer has the
       // history by the time it accepts.
@@ -62,27 +60,59 @@ void CNetMatch::pump(uint32_t now) {
     handleControl(reader, message[0], now);
   }
   if (phase_ == Phase::kEnded) return;
-  if (waiting_ && link_.state() == CNetLink::State::kClosed && link_.reopen()) {
-    // A newcomer that went away before the match resumed, or a host not
-    // back yet: keep waiting.
-    phase_ = Phase::kConnecting;
-    return;
+  // A side that found the worlds apart says so even when the other side's
+  // goodbye came in the same breath.
+  if (phase_ == Phase::kPlaying) {
+    if (const auto step = lockstep_->mismatchStep()) {
+      outOfStep_ = step;
+      end(outOfStepText(*step), true, kStopOutOfStep, *step);
+      return;
+    }
   }
   if (link_.state() == CNetLink::State::kClosed) {
+    // A newcomer that went away before the match resumed, or a host not
+    // back yet: keep waiting. A host keeps its door open for the next
+    // player when one left before the match began.
+    if (waiting_ && link_.reopen()) {
+      phase_ = Phase::kConnecting;
+      return;
+    }
+    if (hosting_ && phase_ != Phase::kPlaying) {
+      if (phase_ == Phase::kAgreeing) notice_ = "A player connected and left before the match began.";
+      if (backToWaiting()) return;
+    }
     otherGone_ = phase_ == Phase::kPlaying;
-    end(phase_ == Phase::kPlaying ? "The other player left the match." : "The connection to the host failed.", false, 0, 0);
+    end(phase_ == Phase::kPlaying ? "The other player left the match."
+        : hosting_                ? "The network stopped while waiting for a player."
+                                  : "The connection to the host failed.",
+        false, 0, 0);
+    return;
+  }
+  if (phase_ == Phase::kAgreeing && now - agreeingSince_ >= kAgreeingMs) {
+    // Something holding the one place without ever agreeing on a match.
+    if (hosting_) {
+      notice_ = "A player connected but did not agree on a match; waiting for another.";
+      if (backToWaiting()) return;
+    } else if (waiting_ && link_.reopen()) {
+      phase_ = Phase::kConnecting;
+      return;
+    }
+    end(hosting_ ? "The network stopped while waiting for a player."
+                 : "The host did not agree on a match within " + std::to_string(kAgreeingMs / 1000) + " seconds.",
+        false, 0, 0);
     return;
   }
   if (phase_ != Phase::kPlaying) return;
-  if (const auto step = lockstep_->mismatchStep()) {
-    outOfStep_ = step;
-    end(outOfStepText(*step), true, kStopOutOfStep, *step);
-    return;
-  }
   if (now - lockstep_->lastHeard() >= kSilenceMs) {
     otherGone_ = true;
     end("Nothing heard from the other player for 10 seconds: the match ends.", false, 0, 0);
   }
+}
+
+bool CNetMatch::backToWaiting() {
+  if (!link_.reopen()) return false;
+  phase_ = Phase::kConnecting;
+  return true;
 }
 
 void CNetMatch::flush(uint32_t now) {
@@ -124,6 +154,8 @@ void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
         CWireWriter w;
         w.u8(kRefuse);
         w.str(why);
+        const Bytes terms = encodeTerms(mine_);
+        w.bytes.insert(w.bytes.end(), terms.begin(), terms.end());
         link_.send(w.bytes, true);
         end("Cannot join this host. " + why, false, 0, 0);
         return;
@@ -151,6 +183,13 @@ void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
       return;
     case kRefuse: {
       const std::string why = reader.str();
+      if (hosting_ && phase_ == Phase::kAgreeing) {
+        // Told as the host sees it when the joiner sent its terms along.
+        MatchTerms joiner;
+        const std::string told = decodeTerms(reader, joiner) ? refusalToHost(terms_, joiner) : std::string();
+        notice_ = told.empty() ? "A player could not join. " + why : told;
+        if (backToWaiting()) return;
+      }
       end("The other player cannot join. " + why, false, 0, 0);
       return;
     }
@@ -172,6 +211,7 @@ void CNetMatch::handleControl(CWireReader& reader, uint8_t type, uint32_t now) {
 }
 
 void CNetMatch::startPlaying(uint32_t now) {
+  notice_.clear();
   if (history_.empty()) {
     phase_ = Phase::kPlaying;
     lockstep_ = std::make_unique<CLockstep>(localPlayer_, now, link_.roundTrip());
@@ -207,6 +247,7 @@ void CNetMatch::sendHistory() {
 
 void CNetMatch::resumeStaying(uint32_t now) {
   lockstep_->resumeWithNewPeer(now);
+  notice_.clear();
   waiting_ = false;
   phase_ = Phase::kPlaying;
 }

@@ -21,6 +21,9 @@ class CNetMatch {
  public:
   enum class Phase { kConnecting, kAgreeing, kPlaying, kEnded };
   static constexpr uint32_t kSilenceMs = 10000;
+  // From the connection to both sides agreeing: a handshake is a few round
+  // trips, so only something that is not playing takes this long.
+  static constexpr uint32_t kAgreeingMs = 5000;
 
   // The host plays player 1 on its own terms; the joining side player 2 on
   // the host's, once it has checked them against its own.
@@ -49,6 +52,11 @@ class CNetMatch {
   const CLockstep* lockstep() const { return lockstep_.get(); }
   CNetLink& link() { return link_; }
 
+  // The host's word on the last player who came and could not play (turned
+  // away, gone, or silent), while it waits for the next; empty once a
+  // match is under way.
+  const std::string& notice() const { return notice_; }
+
   // Why the match ended, for the player; empty while it goes on.
   const std::string& endMessage() const { return endMessage_; }
   // The step at which the two worlds were found to differ.
@@ -73,6 +81,8 @@ class CNetMatch {
   void startPlaying(uint32_t now);
   void sendHistory();
   void resumeStaying(uint32_t now);
+  // The host lets go of a player who could not play and waits for the next.
+  bool backToWaiting();
   void end(const std::string& message, bool tellPeer, uint8_t reason, uint32_t step);
 
   CNetLink link_;
@@ -88,6 +98,8 @@ class CNetMatch {
   bool waiting_ = false;
   uint64_t rejoinHash_ = 0;
   Bytes history_;  // a newcomer's: what the staying side sent
+  uint32_t agreeingSince_ = 0;
+  std::string notice_;
 };
 
 }  // namespace net

@@ -267,9 +267,17 @@ class GlDevice : public Device {
     const Viewport vp = viewportFor(windowWidth_, windowHeight_);
     std::vector<uint32_t> rows(size_t(vp.size) * size_t(vp.size));
     glFinish();
+    // An error left by an earlier call is not this read's failure.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glReadBuffer(GL_BACK);
+    // Read what the frame was drawn into: the window's back buffer, or the
+    // colour attachment of the frame buffer object an SDL 1.2 built on SDL 2
+    // (sdl12-compat) hands out as the window, where GL_BACK is not valid.
+    GLint drawBuffer = GL_BACK;
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    glReadBuffer(drawBuffer != GL_NONE ? GLenum(drawBuffer) : GLenum(GL_BACK));
     glReadPixels(vp.x, windowHeight_ - vp.y - vp.size, vp.size, vp.size, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                  rows.data());
     if (glGetError() != GL_NO_ERROR) return false;

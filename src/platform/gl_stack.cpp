@@ -33,6 +33,16 @@ F load(const char* name) {
   return reinterpret_cast<F>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
 }
 
+// The frame buffer the frame is being drawn into, to go back to after
+// composing off-screen. Not always 0, the window's own: an SDL 1.2 built on
+// SDL 2 (sdl12-compat) hands out a frame buffer object of its own as the
+// window and copies it to the screen when the frame is presented.
+GLuint frameBinding() {
+  GLint bound = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+  return GLuint(bound);
+}
+
 uint32_t scaleChannel(uint32_t value, uint32_t factor) { return (value * factor + 127) / 255; }
 
 // The multitexture entry points, named here since gl.h may declare them
@@ -292,10 +302,11 @@ bool GlStackComposer::ensureCompositeTexture(int size, bool offScreen) {
   compositeSize_ = size;
   if (!offScreen) return true;
   if (!framebuffer_) gl_->genFramebuffers(1, &framebuffer_);
+  const GLuint frame = frameBinding();
   gl_->bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
   gl_->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, composite_, 0);
   const bool complete = gl_->checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  gl_->bindFramebuffer(GL_FRAMEBUFFER, 0);
+  gl_->bindFramebuffer(GL_FRAMEBUFFER, frame);
   if (!complete) {
     // This context cannot render into the texture: the back buffer serves.
     gl_->deleteFramebuffers(1, &framebuffer_);
@@ -360,6 +371,7 @@ void drawingSpaceProjection() {
 }  // namespace
 
 void GlStackComposer::compose(int size, bool offScreen, const Target& target) {
+  const GLuint frame = offScreen ? frameBinding() : 0;
   if (offScreen) {
     gl_->bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, size, size);
@@ -418,7 +430,7 @@ void GlStackComposer::compose(int size, bool offScreen, const Target& target) {
   }
   gl_->activeTexture(GL_TEXTURE0);
   if (offScreen) {
-    gl_->bindFramebuffer(GL_FRAMEBUFFER, 0);
+    gl_->bindFramebuffer(GL_FRAMEBUFFER, frame);
   } else {
     glBindTexture(GL_TEXTURE_2D, composite_);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, target.x, target.y, size, size);

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <iostream>
+#include <set>
 
 #include "engine/directory_listing.h"
 #include "engine/text.h"
 #include "core/lifetime.h"
+#include "platform/picture.h"
 
 std::map<std::string, CImage> g_imageCache VESICOR_LIFETIME(lifetime::kImageCache);
 
@@ -15,19 +17,36 @@ namespace {
 
 const char kParticlePath[] = "data/gfx/particle.png";
 
+// Pictures that failed, by the name the cache knows them under. Each use of
+// a picture (every copy of a part) would otherwise read and decode it again,
+// and print its line (and the decoder's own) again: a shop would repeat them
+// at every purchase. A failure stands until the run's textures are released.
+std::set<std::string>& failedPictures() {
+  static std::set<std::string> failed;
+  return failed;
+}
+
+std::string failureKey(const std::string& path) { return brin::ToLower(platform::nativePath(path)); }
+
+bool failedBefore(const std::string& path) { return failedPictures().count(failureKey(path)) != 0; }
+
+void reportFailure(const char* what, const std::string& shownPath) {
+  if (failedPictures().insert(failureKey(shownPath)).second) std::cout << what << shownPath << std::endl;
+}
+
 // Opens `openPath` but reports `shownPath`: on a case-sensitive file system a
 // picture is opened by its real name and known by its lower-cased one.
 CImage loadImageAs(const std::string& openPath, const std::string& shownPath) {
   platform::Device* device = platform::device();
-  if (!device) return CImage();
+  if (!device || failedBefore(shownPath)) return CImage();
   platform::ImageInfo info;
   if (!device->getImageInfoFromFile(openPath, info)) {
-    std::cout << "Couldn't load image: " << shownPath << std::endl;
+    reportFailure("Couldn't load image: ", shownPath);
     return CImage();
   }
   std::unique_ptr<platform::Texture> texture = device->createTextureFromFile(openPath);
   if (!texture) {
-    std::cout << "Couldn't load texture: " << shownPath << std::endl;
+    reportFailure("Couldn't load texture: ", shownPath);
     return CImage();
   }
   CImage image;
@@ -66,11 +85,18 @@ const CImage* findImage(const std::string& path) {
 
 std::unique_ptr<CAlphaMask> loadAlphaMask(const std::string& path) {
   platform::Device* device = platform::device();
-  if (!device) return nullptr;
+  // A part that names no mask says so itself.
+  if (!device || path.empty() || failedBefore(path)) return nullptr;
   platform::ImageInfo info;
-  if (!device->getImageInfoFromFile(path, info)) return nullptr;
+  if (!device->getImageInfoFromFile(path, info)) {
+    reportFailure("Couldn't load image: ", path);
+    return nullptr;
+  }
   std::unique_ptr<platform::Texture> texture = device->createTextureFromFile(path);
-  if (!texture) return nullptr;
+  if (!texture) {
+    reportFailure("Couldn't load texture: ", path);
+    return nullptr;
+  }
 
   auto mask = std::make_unique<CAlphaMask>(info.width, info.height);
   platform::LockedRect locked;
@@ -98,6 +124,7 @@ void releaseAllTextures() {
     entry.second.texture = nullptr;
   }
   g_imageCache.clear();
+  failedPictures().clear();
 }
 
 const std::map<std::string, CImage>& imageCache() { return g_imageCache; }

@@ -56,6 +56,60 @@ TEST(BadContent, BrokenPartsPicturesBoardAndSettingsAreReportedAndTheGamePlaysOn
     EXPECT_NE(r.output.find(line), std::string::npos) << line;
 }
 
+// Each thing the game cannot use gets exactly one line that names it, however
+// often the game comes back to it: a picture on every use, a part's values
+// and mask, the settings' values (read into their defaults).
+TEST(BadContent, EveryUnusableValuePictureAndMaskIsNamedInOneLineOnce) {
+  const testing_support::TempFolder folder;
+  const std::string parts = folder.file("parts"), gfx = folder.file("gfx");
+  for (const auto& [from, to] : {std::pair{"data/parts", parts}, {"data/gfx", gfx}}) {
+    fs::create_directory(to);
+    for (const auto& entry : fs::directory_iterator(from))
+      fs::create_symlink(fs::absolute(entry.path()), to + "/" + entry.path().filename().string());
+  }
+  std::ofstream(gfx + "/zero.png").flush();
+  // Both use the empty picture; one names a mask that is not there, the other none.
+  std::ofstream(parts + "/player1_9_odd.xml")
+      << "<GamePart><Filename>data/gfx/gone.png</Filename><ImageFile>data/gfx/zero.png</ImageFile>"
+         "<GameplayCost>1e40</GameplayCost><GameplayIsBomb>2147483648</GameplayIsBomb></GamePart>\n";
+  std::ofstream(parts + "/player2_9_odd.xml")
+      << "<GamePart><ImageFile>data\\gfx\\Zero.png</ImageFile><GameplayHowLongOnBoard>nan</GameplayHowLongOnBoard>"
+         "<GameplayIsBomb>0.5</GameplayIsBomb></GamePart>\n";
+  GameScript s = clumsyPlay(8000, gfx, parts);
+  s.settingsXml = "<Settings><P1_InitValue>fast</P1_InitValue><P2_InitValue>inf</P2_InitValue>"
+                  "<P1_TargetValue>1e309</P1_TargetValue><P2_TargetValue>2147483648</P2_TargetValue>"
+                  "<TurnLength></TurnLength><ChangeTime>1234567</ChangeTime>"
+                  "<DraggingAllowed>1e309</DraggingAllowed></Settings>\n";
+  auto r = runGame(s);
+  ASSERT_TRUE(r.started && !r.crashed && r.frames > 400) << "exit " << r.exitCode << "\n" << r.output;
+  const std::string noBody = "; blood flows through the part and it cannot be picked up on the board";
+  const std::string lines[] = {
+      "data/settings.xml: P1_InitValue is \"fast\", not a number; using 5000",
+      "data/settings.xml: P2_InitValue is \"inf\", not a finite number; using 5000",
+      "data/settings.xml: P1_TargetValue is \"1e309\", out of range for a float; using 30000",
+      "data/settings.xml: TurnLength is \"\", not a number; using 5000",
+      "data/settings.xml: DraggingAllowed is \"1e309\", not 0 or 1; using 0",
+      "data/parts/player1_9_odd.xml: GameplayCost is \"1e40\", out of range for a float; using 2000",
+      "data/parts/player1_9_odd.xml: GameplayIsBomb is \"2147483648\", out of range for an int; using 0",
+      "data/parts/player2_9_odd.xml: GameplayHowLongOnBoard is \"nan\", not a finite number; using 20000",
+      "data/parts/player2_9_odd.xml: GameplayIsBomb is \"0.5\", not a whole number; using 0",
+      "Couldn't load image: data/gfx/zero.png",
+      "Couldn't load image: data/gfx/gone.png",
+      "Part data/parts/player1_9_odd.xml: its mask picture data/gfx/gone.png could not be read" + noBody,
+      "Part data/parts/player2_9_odd.xml: it names no mask picture (Filename)" + noBody,
+  };
+  const std::string printed = "\n" + r.output;
+  for (const std::string& line : lines) {
+    const std::string whole = "\n" + line + "\n";
+    size_t count = 0;
+    for (size_t at = printed.find(whole); at != std::string::npos; at = printed.find(whole, at + 1)) ++count;
+    EXPECT_EQ(count, 1u) << line << "\n" << r.output;
+  }
+  // Large values that read are no one's concern.
+  for (const char* quiet : {"P2_TargetValue", "ChangeTime", "Zero.png"})
+    EXPECT_EQ(r.output.find(quiet), std::string::npos) << quiet << "\n" << r.output;
+}
+
 TEST(BadContent, PartFilesThatAreNotFilesOrNeverEndAreSkippedOrCutAndTheGamePlays) {
   const testing_support::TempFolder folder;
   const std::string parts = folder.path();

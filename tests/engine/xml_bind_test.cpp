@@ -70,31 +70,78 @@ TEST(XmlBind, FieldsReadInAnyOrderAndOnlyMisplacedOnesWarn) {
   EXPECT_EQ(t.a * 10 + t.b, 77);
 }
 
-TEST(XmlBind, TextConvertsLikeStreamExtractionOrLeavesTheFieldAlone) {
+// What the record holds for `key` once bound, as the writer puts it.
+std::string writtenValue(Typed& t, const std::string& key) {
+  const auto tree = brin::BuildXmlTree(t, "Rec");
+  for (int i = 0; i < tree->GetChildCount(); ++i) {
+    if (tree->GetChild(i)->GetName() == key) return tree->GetChild(i)->GetValue();
+  }
+  return "<missing>";
+}
+
+TEST(XmlBind, AValueReadsOnlyAsAWholeNumberItsFieldHoldsAndOtherwiseOneLineSaysSo) {
+  // Typed starts at Flag 0, Number 5, Real 2.5, Text "old": "using" names the
+  // value kept, as it will be written back.
   const struct {
+    const char* key;
     const char* text;
-    int number;
-    float real;
-    int flag;  // -1: unchanged from either start
+    const char* after;
+    const char* line;  // printed after "<file>: ", empty for nothing
   } cases[] = {
-      {"12abc", 12, 12, -1}, {"1", 1, 1, 1}, {"0", 0, 0, 0}, {"1.5e3", 1, 1500, 1}, {"abc", 5, 2.5f, -1},
-      {"", 5, 2.5f, -1}, {"2147483648", 5, 2147483648.0f, -1}, {"nan", 5, 2.5f, -1}, {"1e999", 1, 2.5f, 1},
-      {"2", 2, 2, -1},
+      {"Number", "12", "12", ""},
+      {"Number", " -7 ", "-7", ""},
+      {"Number", "+1.5e3", "1500", ""},
+      {"Number", "2147483647", "2147483647", ""},
+      {"Number", "-2147483648", "-2147483648", ""},
+      {"Number", "2147483648", "5", "Number is \"2147483648\", out of range for an int; using 5"},
+      {"Number", "-2147483649", "5", "Number is \"-2147483649\", out of range for an int; using 5"},
+      {"Number", "1e309", "5", "Number is \"1e309\", out of range for an int; using 5"},
+      {"Number", "2.5", "5", "Number is \"2.5\", not a whole number; using 5"},
+      {"Number", "12abc", "5", "Number is \"12abc\", not a number; using 5"},
+      {"Number", "0x10", "5", "Number is \"0x10\", not a number; using 5"},
+      {"Number", "", "5", "Number is \"\", not a number; using 5"},
+      {"Number", "1e", "5", "Number is \"1e\", not a number; using 5"},
+      {"Real", "0.1", "0.1", ""},
+      {"Real", "3.4028235e38", "3.40282347e+38", ""},
+      {"Real", "2147483648", "2147483648", ""},
+      {"Real", "nan", "2.5", "Real is \"nan\", not a finite number; using 2.5"},
+      {"Real", "-INF", "2.5", "Real is \"-INF\", not a finite number; using 2.5"},
+      {"Real", "1e309", "2.5", "Real is \"1e309\", out of range for a float; using 2.5"},
+      {"Real", "-1e39", "2.5", "Real is \"-1e39\", out of range for a float; using 2.5"},
+      {"Real", "fast", "2.5", "Real is \"fast\", not a number; using 2.5"},
+      {"Flag", "1", "1", ""},
+      {"Flag", "1.0", "1", ""},
+      {"Flag", "1e309", "0", "Flag is \"1e309\", not 0 or 1; using 0"},
+      {"Flag", "2", "0", "Flag is \"2\", not 0 or 1; using 0"},
+      {"Flag", "1.5e3", "0", "Flag is \"1.5e3\", not 0 or 1; using 0"},
+      {"Flag", "yes", "0", "Flag is \"yes\", not a number; using 0"},
+      // Text is shown on one line, and not at any length.
+      {"Flag", "a\tb", "0", "Flag is \"a?b\", not a number; using 0"},
+      {"Flag", "0123456789012345678901234567890123456789x", "0",
+       "Flag is \"0123456789012345678901234567890123456789...\", not a number; using 0"},
+      {"Text", "  a &lt;b&gt; &amp; 1e309 ", "a <b> & 1e309", ""},
   };
   for (const auto& c : cases) {
-    for (const bool before : {false, true}) {
-      Typed t;
-      t.flag = before;
-      const std::string v = c.text;
-      read(t, "<Rec><Flag>" + v + "</Flag><Number>" + v + "</Number><Real>" + v + "</Real></Rec>");
-      EXPECT_EQ(c.number, t.number) << v;
-      EXPECT_FLOAT_EQ(c.real, t.real) << v;
-      EXPECT_EQ(c.flag < 0 ? before : c.flag == 1, t.flag) << v << " over " << before;
-    }
+    SCOPED_TRACE(std::string(c.key) + " " + c.text);
+    testing_support::TempFolder folder;
+    folder.write("r.xml", std::string("<Rec><") + c.key + ">" + c.text + "</" + c.key + "></Rec>");
+    Typed t;
+    const std::string printed =
+        testing_support::printedBy([&] { brin::ReadXmlFile(t, folder.file("r.xml"), "Rec"); });
+    EXPECT_EQ(*c.line ? folder.file("r.xml") + ": " + c.line + "\n" : "", printed);
+    EXPECT_EQ(c.after, writtenValue(t, c.key));
   }
+  // Without a file's name, and when reading quietly (the options' own lines
+  // say what was wrong).
+  brin::CXmlNode root("Rec");
+  root.AddChild(brin::MakeValueNode(std::string("nan"), "Real"));
   Typed t;
-  read(t, "<Rec><Text>  a &lt;b&gt; &amp; c </Text></Rec>");
-  EXPECT_EQ("a <b> & c", t.text);
+  EXPECT_EQ("Real is \"nan\", not a finite number; using 2.5\n",
+            testing_support::printedBy([&] { brin::BindNode(t, root, brin::kBindRead); }));
+  brin::CXmlBindContext quiet;
+  quiet.report = false, quiet.root = quiet.current = &root, quiet.readFrom = "q.xml";
+  EXPECT_EQ("", testing_support::printedBy([&] { t.Bind(quiet); }));
+  EXPECT_EQ(2.5f, t.real);
 }
 
 TEST(XmlWriter, LayoutValuesAndRoundTrip) {
@@ -109,11 +156,15 @@ TEST(XmlWriter, LayoutValuesAndRoundTrip) {
 
   // Short where six digits keep the value, as many as it takes where not:
   // every value reads back as the same float.
+  // A whole number six digits would change is written with all its digits.
   const struct {
     float value;
     const char* text;
   } reals[] = {{30000, "30000"}, {0.1f, "0.1"}, {749.123456f, "749.123474"}, {16777217.0f, "16777216"},
-               {1e-7f, "1e-07"}, {3.4028235e38f, "3.40282347e+38"}};
+               {1e-7f, "1e-07"}, {3.4028235e38f, "3.40282347e+38"}, {1234567.0f, "1234567"},
+               {2147483648.0f, "2147483648"}, {-2147483648.0f, "-2147483648"}, {99999999.0f, "1e+08"},
+               {123456789012.0f, "123456790528"}, {1e15f, "1e+15"}, {12345678901234567.0f, "1.23456784e+16"},
+               {-0.5f, "-0.5"}, {1234567.5f, "1234567.5"}};
   for (const auto& r : reals) {
     Typed w;
     w.real = r.value;
@@ -122,6 +173,15 @@ TEST(XmlWriter, LayoutValuesAndRoundTrip) {
     Typed again;
     EXPECT_EQ("", read(again, text));
     EXPECT_EQ(r.value, again.real) << r.text;
+  }
+  for (const int number : {0, -1, 1234567, 2147483647, -2147483647 - 1}) {
+    Typed w;
+    w.number = number;
+    const std::string text = brin::ComposeXmlText(*brin::BuildXmlTree(w, "Rec"));
+    EXPECT_NE(std::string::npos, text.find("\n    " + std::to_string(number) + "\n")) << text;
+    Typed again;
+    EXPECT_EQ("", read(again, text));
+    EXPECT_EQ(number, again.number);
   }
 
   brin::CXmlNode root("part");

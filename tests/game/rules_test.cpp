@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/match_settings.h"
 #include "game/player_input.h"
 #include "game_world.h"
 #include "render/sprite.h"
@@ -134,6 +135,51 @@ TEST_F(Settings, AHandEditedFileTheRewriteWouldCutShortIsKeptBesideIt) {
       "data/settings.xml would change when written back; the file as it was is kept in data/settings.xml.bak\n";
   EXPECT_NE(printed.find(line), std::string::npos) << printed;
   EXPECT_EQ(printed.find(line), printed.rfind(line)) << printed;
+}
+
+// Each value that does not read gets its line and its default; large
+// values that do read are written back as the same numbers, so the next
+// start reads exactly what this one did.
+TEST_F(Settings, UnreadableValuesGetTheirDefaultAndALineLargeOnesAreWrittenBackAsTheSameNumber) {
+  const struct {
+    const char* key;
+    const char* text;
+    const char* written;
+    const char* line;  // after "data/settings.xml: "; empty for none
+  } cases[] = {
+      {"P1_InitValue", "1234567", "1234567", ""},
+      {"P2_InitValue", "2147483648", "2147483648", ""},
+      {"P1_TargetValue", "1e309", "30000", "P1_TargetValue is \"1e309\", out of range for a float; using 30000"},
+      {"P2_TargetValue", "nan", "30000", "P2_TargetValue is \"nan\", not a finite number; using 30000"},
+      {"TurnLength", "5 s", "5000", "TurnLength is \"5 s\", not a number; using 5000"},
+      {"ChangeTime", "16777216", "16777216", ""},
+      {"DraggingAllowed", "1e309", "0", "DraggingAllowed is \"1e309\", not 0 or 1; using 0"},
+  };
+  std::string file = "<Settings>\n", expected;
+  for (const auto& c : cases) {
+    file += std::string("  <") + c.key + ">" + c.text + "</" + c.key + ">\n";
+    if (*c.line) expected += std::string("data/settings.xml: ") + c.line + "\n";
+  }
+  writeFile("data/settings.xml", file + "</Settings>\n");
+  testing::internal::CaptureStdout();
+  buildGame();
+  const std::string printed = testing::internal::GetCapturedStdout();
+  // The values that did not read are not kept, so the rewrite keeps the file beside it.
+  EXPECT_EQ(expected + "data/settings.xml would change when written back; the file as it was is kept in "
+                       "data/settings.xml.bak\n",
+            printed);
+  EXPECT_FALSE(draggingAllowed);
+  EXPECT_EQ(game->player2Value, 2147483648.0f);
+  const std::string written = readFile("data/settings.xml");
+  for (const auto& c : cases) {
+    EXPECT_NE(written.find(std::string("<") + c.key + ">\n    " + c.written + "\n"), std::string::npos)
+        << c.key << "\n" << written;
+  }
+  MatchSettings again;
+  EXPECT_EQ("", testing_support::printedBy([&] { brin::ReadXmlFile(again, "data/settings.xml", "Settings"); }));
+  const MatchSettings read = settingsOf(*game);
+  EXPECT_EQ(settingsXml(again), settingsXml(read));
+  EXPECT_EQ(again.value1 * 2 + again.value2, 1234567.0f * 2 + 2147483648.0f);
 }
 
 TEST_F(Settings, ASettingsFifoNeitherHangsStartUpNorIsReplaced) {

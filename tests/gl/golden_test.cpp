@@ -2,9 +2,11 @@
 // moments and compared with the committed pictures within a small per-pixel
 // tolerance. tools/update_golden.sh records new ones after a deliberate change.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,25 +29,43 @@ const char* kGoldenDir = "tests/gl/golden";
 using Shot = std::pair<uint32_t, std::string>;  // when, and the picture's name
 
 // Draws the current frame again (the presented one is gone with the swap)
-// and saves it.
+// and saves it. Runs in the game's process: a failure is told on its
+// standard output, which the test shows.
 void saveFrame(CApplication& app, const std::string& path) {
   app.drawScene();
   std::vector<uint32_t> argb;
-  if (platform::device()->readPixels(argb)) {
-    // Compare colours only: whether the window keeps destination alpha is
-    // up to the visual Xvfb offers.
-    for (uint32_t& p : argb) p |= 0xFF000000u;
-    testing_support::writePng(path, platform::kDrawingSize, platform::kDrawingSize, argb);
+  if (!platform::device()->readPixels(argb)) {
+    std::printf("the frame for %s could not be read back from the OpenGL window\n", path.c_str());
+    return;
+  }
+  // Compare colours only: whether the window keeps destination alpha is
+  // up to the visual Xvfb offers.
+  for (uint32_t& p : argb) p |= 0xFF000000u;
+  if (!testing_support::writePng(path, platform::kDrawingSize, platform::kDrawingSize, argb)) {
+    std::printf("the frame could not be written to %s\n", path.c_str());
   }
 }
 
-std::string outDir() {
-  static std::string dir = [] {
+// A folder of one run's frames. Only frames that differ from their golden
+// picture outlive it (the failure names them), and the folder with them.
+struct FrameFolder {
+  FrameFolder() {
     char tmpl[] = "/tmp/vesicor-golden-XXXXXX";
-    return std::string(mkdtemp(tmpl) ? tmpl : "/tmp");
-  }();
-  return dir;
-}
+    if (mkdtemp(tmpl)) path = tmpl;
+  }
+  ~FrameFolder() {
+    if (path.empty()) return;
+    for (const std::string& name : names) {
+      if (kept.find(name) == kept.end()) std::remove(frame(name).c_str());
+    }
+    rmdir(path.c_str());
+  }
+  std::string frame(const std::string& name) const { return path + "/" + name + ".png"; }
+
+  std::string path;
+  std::vector<std::string> names;
+  std::set<std::string> kept;
+};
 
 // Fraction of pixels differing by more than `tolerance` in any channel.
 double differingShare(const platform::Picture& a, const platform::Picture& b, int tolerance) {
@@ -65,21 +85,24 @@ double differingShare(const platform::Picture& a, const platform::Picture& b, in
 // `poke`, when given, may change the game after each frame before the shots.
 void runAndCompare(GameScript script, const std::vector<Shot>& shots, const testing_support::FrameHook& poke = {}) {
   script.realVideo = true;
-  const std::string dir = outDir();  // made here, before the child saves into it
-  auto hook = [&shots, &dir, &poke](CApplication& app, uint32_t ms) {
+  FrameFolder frames;  // made here, before the child saves into it
+  ASSERT_FALSE(frames.path.empty()) << "no folder for the frames";
+  for (const auto& shot : shots) frames.names.push_back(shot.second);
+  auto hook = [&shots, &frames, &poke](CApplication& app, uint32_t ms) {
     if (poke) poke(app, ms);
     for (const auto& [when, name] : shots) {
-      if (when == ms) saveFrame(app, dir + "/" + name + ".png");
+      if (when == ms) saveFrame(app, frames.frame(name));
     }
   };
   auto r = testing_support::runGame(script, hook);
   ASSERT_TRUE(r.started) << "no OpenGL window (run under tools/with_xvfb.sh): " << r.output;
-  ASSERT_FALSE(r.crashed);
+  ASSERT_FALSE(r.crashed) << r.output;
   bool update = std::getenv("VESICOR_UPDATE_GOLDEN") != nullptr;
   for (const auto& [when, name] : shots) {
-    const std::string got = dir + "/" + name + ".png", want = std::string(kGoldenDir) + "/" + name + ".png";
+    const std::string got = frames.frame(name), want = std::string(kGoldenDir) + "/" + name + ".png";
     platform::Picture a, b;
-    ASSERT_TRUE(platform::decodePicture(got, a)) << "no frame saved for " << name;
+    ASSERT_TRUE(platform::decodePicture(got, a)) << "no frame saved for " << name << "; the game printed:\n"
+                                                 << r.output;
     if (update) {
       ASSERT_EQ(std::rename(got.c_str(), want.c_str()) == 0 || std::system(("cp " + got + " " + want).c_str()) == 0,
                 true);
@@ -89,6 +112,7 @@ void runAndCompare(GameScript script, const std::vector<Shot>& shots, const test
     ASSERT_TRUE(platform::decodePicture(want, b)) << "missing golden picture " << want;
     const double share = differingShare(a, b, 6);
     EXPECT_LE(share, 0.002) << name << ": " << share * 100 << "% of pixels differ; the frame is at " << got;
+    if (share > 0.002) frames.kept.insert(name);
   }
 }
 

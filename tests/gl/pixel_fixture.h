@@ -14,6 +14,7 @@
 #include "render/image.h"
 #include "render/sprite.h"
 #include "support/png_writer.h"
+#include "support/temp_folder.h"
 
 namespace pixeltest {
 
@@ -44,15 +45,23 @@ class PixelTest : public ::testing::Test {
     platform::releaseDevice();
   }
 
-  // A picture file in the test's temporary folder; sprites load it on their own.
-  static std::string picture(const std::string& name, int w, int h, const std::vector<uint32_t>& argb) {
-    const std::string path = testing::TempDir() + "vesicor_gl_" + name + ".png";
+  // A picture file in the test's own scratch folder; sprites load it on their own.
+  std::string picture(const std::string& name, int w, int h, const std::vector<uint32_t>& argb) const {
+    const std::string path = pictures_.file(name + ".png");
     EXPECT_TRUE(testing_support::writePng(path, w, h, argb));
     return path;
   }
-  void readBack() { ASSERT_TRUE(device_->readPixels(frame_)); }
+  // A failed read leaves no frame behind, so no check looks at an old one.
+  void readBack() {
+    frame_.clear();
+    if (device_->readPixels(frame_)) return;
+    frame_.clear();
+    FAIL() << "the frame could not be read back from the OpenGL window";
+  }
   void expectColour(int x, int y, uint32_t rgb, int tolerance = 2) const {
-    const uint32_t p = frame_[size_t(y) * platform::kDrawingSize + x];
+    const size_t n = platform::kDrawingSize;
+    ASSERT_EQ(frame_.size(), n * n) << "no frame read back to look at " << x << "," << y;
+    const uint32_t p = frame_[size_t(y) * n + x];
     for (int shift : {16, 8, 0}) {
       EXPECT_NEAR(int((p >> shift) & 0xff), int((rgb >> shift) & 0xff), tolerance)
           << "at " << x << "," << y << ": " << std::hex << (p & 0xffffff) << " for " << rgb;
@@ -60,6 +69,7 @@ class PixelTest : public ::testing::Test {
   }
 
   static inline bool videoReady_ = false;
+  testing_support::TempFolder pictures_;
   platform::Device* device_ = nullptr;
   std::vector<uint32_t> frame_;
 };

@@ -69,7 +69,7 @@ TEST_F(PixelTest, SpritesByBothMeans) {
     s->rotation = c.rotation;
     s->color[3] = c.alpha;
     drawFirstPass();
-    readBack();
+    ASSERT_NO_FATAL_FAILURE(readBack());
     for (const Probe& p : c.probes) expectColour(p.x, p.y, p.rgb, 3);
     destroySprite(s);
   }
@@ -82,7 +82,7 @@ TEST_F(PixelTest, PicturesSurviveAWindowResize) {
     platform::handleResize(width, 512);
     device_->clear(0);
     drawFirstPass();
-    readBack();
+    ASSERT_NO_FATAL_FAILURE(readBack());
     expectColour(50, 50, 0xffff00);
     expectColour(70, 50, 0);
   }
@@ -223,6 +223,23 @@ TEST_F(StackTest, ComposedLikeItsLayersAndAgainOnlyWhenChangedVisibly) {
   const std::vector<uint32_t> last = frame(StackComposing::kAuto);
   EXPECT_EQ(compositions(), before + 1);
   expectAlike(compare(frame(StackComposing::kLayerByLayer), last), "after the changes");
+}
+
+// Composing off-screen hands drawing back to the frame buffer the frame was
+// being drawn into, which need not be the window's own (sdl12-compat draws
+// the window into a frame buffer object): what came before the stack stays.
+TEST_F(StackTest, DrawingBeforeAComposedStackStaysInTheFrame) {
+  buildStack();
+  CSprite* marker = createSprite(picture("marker", 8, 8, std::vector<uint32_t>(64, 0xffff0000)), 300);
+  ASSERT_NE(marker->texture, nullptr);
+  marker->x = 20;  // away from every layer of the stack
+  marker->y = 470;
+  const uint64_t before = compositions();
+  const std::vector<uint32_t> reference = frame(StackComposing::kLayerByLayer);
+  expectColour(24, 474, 0xff0000, 0);
+  expectAlike(compare(reference, frame(StackComposing::kAuto)), "composed");
+  EXPECT_EQ(compositions(), before + 1);
+  expectColour(24, 474, 0xff0000, 0);
 }
 
 }  // namespace

@@ -50,6 +50,51 @@ TEST_F(ImageCache, StartupReportsEveryEntryLowerCasedWithFailuresFirstAndGoesOn)
   EXPECT_TRUE(imageCache().empty());
 }
 
+// A picture that fails is named once, however often it is used (a part's
+// copies each load their own) and whatever case or slashes the use spells
+// it in, and is not read again until the run ends.
+TEST_F(ImageCache, APictureThatFailsIsNamedOnceHoweverOftenItIsUsed) {
+  writeSolid("data/gfx/particle.png", 3, 3, 0xffff0000);
+  writeBytes("data/gfx/empty.png", {});
+  std::ifstream in("data/gfx/particle.png", std::ios::binary);
+  std::vector<uint8_t> garbled{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  for (size_t i = 43; i < 60; ++i) garbled[i] ^= 0x5a;
+  writeBytes("data/gfx/garbled.png", garbled);
+  EXPECT_EQ(loadAllCapturingOutput(),
+            "Couldn't load image: data/gfx/empty.png\nLoaded: data/gfx/empty.png\n"
+            "Couldn't load texture: data/gfx/garbled.png\nLoaded: data/gfx/garbled.png\n"
+            "Loaded: data/gfx/particle.png\n");
+  const struct {
+    const char* path;
+    const char* printed;
+  } uses[] = {
+      {"data/gfx/empty.png", ""},
+      {"Data\\GFX\\Empty.PNG", ""},
+      {"data/gfx/garbled.png", ""},
+      {"data/gfx/gone.png", "Couldn't load image: data/gfx/gone.png\n"},
+      {"data/gfx/gone.png", ""},
+      {"DATA/gfx/GONE.png", ""},
+      {"data/gfx/particle.png", ""},
+      {"data/gfx/mask_gone.png", "Couldn't load image: data/gfx/mask_gone.png\n"},
+      {"data/gfx/mask_gone.png", ""},
+  };
+  for (const auto& use : uses) {
+    const bool mask = std::string(use.path).find("mask") != std::string::npos;
+    bool loaded = false;
+    EXPECT_EQ(use.printed, testing_support::printedBy([&] {
+                loaded = mask ? loadAlphaMask(use.path) != nullptr : createSprite(use.path, 100)->texture != nullptr;
+              })) << use.path;
+    EXPECT_EQ(loaded, std::string(use.path) == "data/gfx/particle.png") << use.path;
+  }
+  // Nor is it read again while the run lasts; its end forgets the failures.
+  writeSolid("data/gfx/gone.png", 2, 2, 0xff0000ff);
+  EXPECT_FALSE(loadImage("data/gfx/gone.png").texture || loadAlphaMask("data/gfx/gone.png"));
+  destroyAllSprites();
+  EXPECT_TRUE(loadAlphaMask("data/gfx/gone.png"));
+  EXPECT_EQ("Couldn't load image: data/gfx/empty.png\n",
+            testing_support::printedBy([] { releaseTexture(loadImage("data/gfx/empty.png").texture); }));
+}
+
 TEST_F(ImageCache, MasksHoldEachPixelsAlphaAndAreNoneWithoutAPictureOrDevice) {
   ASSERT_TRUE(testing_support::writePng("data/gfx/shape.png", 3, 2,
                                         {0xff102030, 0x00ffffff, 0x80000000, 0x00000000, 0xffffffff, 0xff00ff00}));

@@ -1,5 +1,8 @@
-// Minimal PNG encoder for tests: RGBA, 8 bits, stored deflate blocks.
+// PNG files for tests through libpng: 8-bit RGBA, no ancillary chunks (no
+// gamma for a decoder to apply), fast compression since most are thrown away.
 #include "support/png_writer.h"
+
+#include <png.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -7,69 +10,53 @@
 namespace testing_support {
 namespace {
 
-uint32_t crc32(const std::vector<uint8_t>& data) {
-  uint32_t crc = ~0u;
-  for (uint8_t byte : data) {
-    crc ^= byte;
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+// libpng reports errors by a long jump; nothing with a destructor lives
+// between the jump's target and the calls that may take it.
+bool encode(FILE* file, int width, int height, std::vector<png_bytep>& rows) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return false;
   }
-  return ~crc;
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
-void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& body) {
-  put32(out, static_cast<uint32_t>(body.size()));
-  std::vector<uint8_t> typed(type, type + 4);
-  typed.insert(typed.end(), body.begin(), body.end());
-  out.insert(out.end(), typed.begin(), typed.end());
-  put32(out, crc32(typed));
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_compression_level(png, 1);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
 }
 
 }  // namespace
 
 bool writePng(const std::string& path, int width, int height, const std::vector<uint32_t>& argb) {
   if (width <= 0 || height <= 0 || argb.size() < static_cast<size_t>(width) * height) return false;
-  std::vector<uint8_t> raw;
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // filter: none
-    for (int x = 0; x < width; ++x) {
-      const uint32_t p = argb[static_cast<size_t>(y) * width + x];
-      for (int shift : {16, 8, 0, 24}) raw.push_back(static_cast<uint8_t>(p >> shift));
-    }
+  // Bytes in file order, whatever the machine's byte order.
+  std::vector<png_byte> rgba(static_cast<size_t>(width) * height * 4);
+  for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+    const uint32_t p = argb[i];
+    rgba[i * 4 + 0] = static_cast<png_byte>(p >> 16);
+    rgba[i * 4 + 1] = static_cast<png_byte>(p >> 8);
+    rgba[i * 4 + 2] = static_cast<png_byte>(p);
+    rgba[i * 4 + 3] = static_cast<png_byte>(p >> 24);
   }
-  std::vector<uint8_t> z{0x78, 0x01};
-  uint32_t a = 1, b = 0;
-  for (uint8_t c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  size_t pos = 0;
-  do {  // stored blocks hold at most 65535 bytes each
-    const size_t n = std::min<size_t>(65535, raw.size() - pos);
-    z.push_back(pos + n == raw.size() ? 1 : 0);
-    for (size_t v : {n, ~n}) {
-      z.push_back(static_cast<uint8_t>(v));
-      z.push_back(static_cast<uint8_t>(v >> 8));
-    }
-    z.insert(z.end(), raw.begin() + static_cast<long>(pos), raw.begin() + static_cast<long>(pos + n));
-    pos += n;
-  } while (pos < raw.size());
-  put32(z, (b << 16) | a);
+  std::vector<png_bytep> rows(static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) rows[static_cast<size_t>(y)] = &rgba[static_cast<size_t>(y) * width * 4];
 
-  std::vector<uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, ihdr;
-  put32(ihdr, static_cast<uint32_t>(width));
-  put32(ihdr, static_cast<uint32_t>(height));
-  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-  chunk(out, "IHDR", ihdr);
-  chunk(out, "IDAT", z);
-  chunk(out, "IEND", {});
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-  return std::fclose(f) == 0 && ok;
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool encoded = encode(file, width, height, rows);
+  const bool closed = std::fclose(file) == 0;
+  if (!encoded) std::remove(path.c_str());
+  return encoded && closed;
 }
 
 bool writeSolidPng(const std::string& path, int width, int height, uint32_t argb) {

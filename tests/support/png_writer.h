@@ -1,5 +1,5 @@
-// Writes A8R8G8B8 pixels as a PNG file (stored, uncompressed deflate), so
-// tests can make pictures and save frames without an image tool.
+// Writes A8R8G8B8 pixels as a PNG file (through libpng), so tests can make
+// pictures and save frames without an image tool.
 #pragma once
 
 #include <cstdint>

@@ -1,11 +1,8 @@
 // Scripted headless runs of the whole game; see scripted_game.h.
 #include "support/scripted_game.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "app/app.h"
@@ -67,6 +65,23 @@ std::string makeRunFolder(const GameScript& s) {
 std::atomic<uint32_t>* g_clocks = nullptr;
 size_t g_sides = 0, g_self = 0;
 constexpr uint32_t kGone = UINT32_MAX;
+// Beside the clocks: the port the host of runGamesTogether was given by the
+// system, for the joining side (and a host started again, to be found where
+// the other side looks for it).
+std::atomic<uint32_t>* g_hostPort = nullptr;
+
+// The port a networked side of runGamesTogether uses when its script names
+// none; 0 when it cannot know (the host then asks for any free port).
+uint16_t sharedPort(const GameScript& s) {
+  if (s.netPort != 0 || !g_hostPort) return s.netPort;
+  // Only a guard against a host that never starts; the joiner normally
+  // waits for the host's few milliseconds of start-up.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (s.netRole == 2 && g_hostPort->load() == 0 && std::chrono::steady_clock::now() < until) {
+    std::this_thread::yield();
+  }
+  return static_cast<uint16_t>(g_hostPort->load());
+}
 
 bool othersCaughtUp(uint32_t frameAt) {
   for (size_t j = 0; j < g_sides; ++j) {
@@ -180,10 +195,13 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
     net::CNetGame::Where where;
     where.hosting = s.netRole == 1;
     where.host = "127.0.0.1";
-    where.port = s.netPort;
+    where.port = sharedPort(s);
     app.setNetwork(where);
   }
   const bool started = app.startup();
+  if (started && s.netRole == 1 && g_hostPort && g_hostPort->load() == 0) {
+    g_hostPort->store(app.network()->listeningPort());
+  }
   std::ostringstream result;
   result << "started " << started << "\n";
   size_t nextCheckpoint = 0;
@@ -304,9 +322,11 @@ std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scrip
   std::vector<GameRunResult> results(scripts.size());
   auto hook = [&](size_t i) { return i < hooks.size() ? hooks[i] : FrameHook(); };
   g_sides = scripts.size();
-  const size_t bytes = g_sides * sizeof(std::atomic<uint32_t>);
+  const size_t bytes = (g_sides + 1) * sizeof(std::atomic<uint32_t>);
   void* shared = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   g_clocks = shared == MAP_FAILED ? nullptr : static_cast<std::atomic<uint32_t>*>(shared);
+  g_hostPort = g_clocks ? g_clocks + g_sides : nullptr;
+  if (g_hostPort) g_hostPort->store(0);
   for (size_t i = 0; g_clocks && i < g_sides; ++i) g_clocks[i] = scripts[i].netLossPercent || scripts[i].netDelayMs ? 0 : kGone;
   for (size_t i = 0; i < scripts.size(); ++i) {
     if (scripts[i].startAfter < 0) children[i] = startChild(scripts[i], hook(i), i);
@@ -320,23 +340,9 @@ std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scrip
   for (size_t i = 0; i < scripts.size(); ++i) {
     if (children[i].pid != 0) results[i] = finishChild(children[i]);
   }
+  g_hostPort = nullptr;
   if (g_clocks) munmap(std::exchange(g_clocks, nullptr), bytes);
   return results;
-}
-
-uint16_t freeUdpPort() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  uint16_t port = 0;
-  if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
-    port = ntohs(addr.sin_port);
-  }
-  if (fd >= 0) close(fd);
-  return port;
 }
 
 SDL_Event keyEvent(bool down, SDLKey key) {

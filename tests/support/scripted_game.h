@@ -38,7 +38,8 @@ struct GameScript {
   std::vector<int> computers;  // players the computer plays from the start
   bool stopWhenOver = false;   // end the run at the first frame after a win
   // One side of a networked match over localhost: 1 hosts on netPort, 2
-  // joins it. Game time then passes only while the side has the other's
+  // joins it. With netPort 0, runGamesTogether's host takes any free port
+  // and its joining side is handed that port. Game time then passes only while the side has the other's
   // inputs (it waits in real time for them), and the side plays until both
   // have run and compared netSteps steps (a multiple of the hash period),
   // then writes the replay of its match as netReplayStem.replay.
@@ -85,8 +86,6 @@ GameRunResult runGame(const GameScript& script, const FrameHook& hook = {});
 // of a networked match), with a hook for each.
 std::vector<GameRunResult> runGamesTogether(const std::vector<GameScript>& scripts,
                                             const std::vector<FrameHook>& hooks = {});
-// A UDP port on localhost that nothing listens on right now.
-uint16_t freeUdpPort();
 
 // A stable hash of the grid, both values, the parts and the drops.
 uint64_t worldHash(const CApplication& app);
