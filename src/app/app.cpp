@@ -350,16 +350,16 @@ void CApplication::handleNetworkEvent(const SDL_Event& event) {
   } else if (command == AppCommand::kWaitForOther && net_->canWait()) {
     net_->waitForOther();
     netNotice_.update(*net_);
+  } else if (command == AppCommand::kEnter) {
+    // The next match is the person's to start, whoever steers this side.
+    PlayerInput in;
+    in.action = PlayerAction::kKeyDown;
+    in.code = kNewMatchCode;
+    net_->addLocalInput(in);
   } else if (!computerPlays(net_->localPlayer())) {
     PlayerInput in;
-    if (command == AppCommand::kEnter) {
-      in.action = PlayerAction::kKeyDown;
-      in.code = kNewMatchCode;
-      net_->addLocalInput(in);
-    } else if (playerInputOf(event, in)) {
-      // Either key set steers this machine's player.
-      net_->addLocalInput(in);
-    }
+    // Either key set steers this machine's player.
+    if (playerInputOf(event, in)) net_->addLocalInput(in);
   }
 }
 

@@ -10,16 +10,17 @@
 
 namespace {
 
-void putFloat(std::vector<uint8_t>& out, float f) {
+void putFloat(std::deque<uint8_t>& out, float f) {
   uint8_t b[sizeof f];
   std::memcpy(b, &f, sizeof f);
   out.insert(out.end(), b, b + sizeof f);
 }
 
-float takeFloat(const uint8_t*& p) {
+float takeFloat(std::deque<uint8_t>::const_iterator& p) {
+  uint8_t b[sizeof(float)];
+  for (uint8_t& byte : b) byte = *p++;
   float f = 0;
-  std::memcpy(&f, p, sizeof f);
-  p += sizeof f;
+  std::memcpy(&f, b, sizeof f);
   return f;
 }
 
@@ -50,7 +51,7 @@ std::string CMatchRecord::replayText(uint32_t seed, uint32_t steps, uint64_t exp
   // taking the events due: an event at 16 N reaches the game before step N.
   out << "duration " << steps * 16 << "\n";
   uint32_t step = 0;
-  const uint8_t* p = packed_.data();
+  auto p = packed_.cbegin();
   for (size_t i = 0; i < count_; ++i) {
     uint32_t gap = 0;
     for (int shift = 0;; shift += 7) {

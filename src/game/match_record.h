@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ class CMatchRecord {
   // A networked session can last hours: each input is packed as the step's
   // distance from the last one (7 bits a byte), player, action, code and
   // the pointer's two floats, about 12 bytes.
-  std::vector<uint8_t> packed_;
+  std::deque<uint8_t> packed_;
   size_t count_ = 0;
   uint32_t lastStep_ = 0;
 };

@@ -29,9 +29,8 @@ class CFrameLog {
   void packBefore(uint32_t step) {
     while (packedCount_ < step && !recent_.empty()) {
       CWireWriter w;
-      w.bytes.swap(packed_);
       writeFrame(w, recent_.front());
-      w.bytes.swap(packed_);
+      packed_.insert(packed_.end(), w.bytes.begin(), w.bytes.end());
       recent_.pop_front();
       ++packedCount_;
     }
@@ -53,7 +52,8 @@ class CFrameLog {
   }
 
  private:
-  Bytes packed_;
+  // Grows in blocks, never by doubling and copying a long vector.
+  std::deque<uint8_t> packed_;
   uint32_t packedCount_ = 0;
   std::deque<InputFrame> recent_;
 };
