@@ -110,8 +110,8 @@ MUTANTS = [
     ("net/lockstep.cpp", "if (!mismatch_ && localHashes_[compared_] != remoteHashes_[compared_]) {",
      "if (false) {", "world hashes never compared"),
     ("net/lockstep.cpp", "if (r.u8() != kStepPacket) return false;", "r.u8();", "any packet taken as a step packet"),
-    ("net/match_terms.cpp", "if (host.version != mine.version || host.protocol != mine.protocol) {",
-     "if (host.protocol != mine.protocol) {", "another version accepted"),
+    ("net/match_terms.cpp", "if (host.version != joiner.version || host.protocol != joiner.protocol) {",
+     "if (host.protocol != joiner.protocol) {", "another version accepted"),
     ("net/match_terms.cpp", "} else if (!(*it == h)) {", "} else if (false) {", "changed part files accepted"),
     ("game/world_hash.cpp", "if (game) {", "if (false) {", "values left out of the world hash"),
     # src/platform: pictures, device, clock
@@ -139,8 +139,8 @@ MUTANTS = [
      "return volume < 0.0f ? 0.0f : volume;", "a volume above full kept"),
     ("app/session.cpp", "if (game_->gameOver) newMatch();", "newMatch();", "Enter wipes a match in progress"),
     ("app/app.cpp", "if (computerPlays(in.player)) return;", "", "the person's keys reach the computer's side"),
-    ("app/data_location.cpp", "if (hasDataFolder(dir)) return dir == candidates.front() || chdir(dir.c_str()) == 0;",
-     "if (hasDataFolder(dir)) return true;", "the data folder found but not entered"),
+    ("app/data_location.cpp", "return dir == candidates.front() || chdir(dir.c_str()) == 0;",
+     "return true;", "the data folder found but not entered"),
     ("platform/device_state.cpp", "if (fvf & 0x020) offset += 4;   // point size", "",
      "vertex layout misread"),
 ]
