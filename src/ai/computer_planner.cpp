@@ -15,8 +15,6 @@
 
 namespace {
 
-// How far ahead every candidate is run: about three seconds of game.
-constexpr int kHorizonSteps = 200;
 constexpr int kStepMs = 16;
 // Loading a candidate copies the board: counted as this many slot visits.
 constexpr int kLoadWork = flow::kWidth * flow::kHeight / 8;
@@ -69,7 +67,8 @@ std::shared_ptr<const CAlphaMask> turned(const CAlphaMask* mask, float rotation)
 
 }  // namespace
 
-CComputerPlanner::CComputerPlanner(int player, uint32_t seed) : player_(player), seed_(seed ? seed : 1) {}
+CComputerPlanner::CComputerPlanner(int player, uint32_t seed, ComputerLevel level)
+    : player_(player), seed_(seed ? seed : 1), params_(levelParams(level)), slips_(seed) {}
 
 CComputerPlanner::~CComputerPlanner() = default;
 
@@ -146,8 +145,8 @@ void CComputerPlanner::think(const CGameManager& game, int budget) {
       loaded_ = true;
       work += kLoadWork;
     }
-    while (work < budget && model_.steps() < kHorizonSteps) work += model_.step();
-    if (model_.steps() < kHorizonSteps) return;
+    while (work < budget && model_.steps() < params_.horizonSteps) work += model_.step();
+    if (model_.steps() < params_.horizonSteps) return;
     c.score = score();
     c.done = true;
     loaded_ = false;
@@ -167,6 +166,14 @@ void CComputerPlanner::think(const CGameManager& game, int budget) {
         }
       }
       const Candidate* chosen = kept && best->score - kept->score < kPoseMargin ? kept : nullptr;
+      if (slips_.chance(params_.wrongPlacePercent)) {
+        // Misjudged: any place it tried looks best.
+        std::vector<const Candidate*> tried;
+        for (const Candidate& p : candidates_) {
+          if (p.kind == Kind::kPose) tried.push_back(&p);
+        }
+        chosen = tried[slips_.next() % tried.size()];
+      }
       if (!chosen) {
         std::vector<const Candidate*> near;
         for (const Candidate& p : candidates_) {
@@ -355,7 +362,8 @@ void CComputerPlanner::addPartCandidates(const CGameManager&) {
   std::sort(targets.begin(), targets.end(), [&](const PartInfo& a, const PartInfo& b) {
     return sqr(a.screen.x - lip.x) + sqr(a.screen.y - lip.y) < sqr(b.screen.x - lip.x) + sqr(b.screen.y - lip.y);
   });
-  if (targets.size() > 3) targets.resize(3);
+  const size_t tried = static_cast<size_t>(params_.bombTargets);
+  if (targets.size() > tried) targets.resize(tried);
   for (const PartInfo& target : targets) {
     Candidate c;
     c.kind = Kind::kBomb;
@@ -394,11 +402,13 @@ void CComputerPlanner::finishRound() {
   float bestNet = 0;
   for (const Candidate& c : candidates_) {
     if (c.kind == Kind::kPose || !c.done) continue;
-    const float perStep = (static_cast<float>(c.score) - baseScore_) / static_cast<float>(kHorizonSteps);
+    const float perStep = (static_cast<float>(c.score) - baseScore_) / static_cast<float>(params_.horizonSteps);
     const float net = perStep * kSwing * c.benefitSteps - c.part.cost;
     if (net > bestNet && c.part.cost <= value_) {
       bestNet = net;
       purchase_ = c.part;
     }
   }
+  // Not sure enough yet: perhaps next round.
+  if (purchase_ && slips_.chance(params_.passPurchasePercent)) purchase_.reset();
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "ai/computer_level.h"
 #include "ai/flow_model.h"
 #include "core/math2d.h"
 
@@ -35,7 +36,9 @@ struct PartPlan {
 
 class CComputerPlanner {
  public:
-  CComputerPlanner(int player, uint32_t seed);
+  // The level sets how far ahead it looks, how many bombs it tries and how
+  // often it misjudges; hard is its best judgement.
+  CComputerPlanner(int player, uint32_t seed, ComputerLevel level = kDefaultComputerLevel);
   ~CComputerPlanner();
   CComputerPlanner(const CComputerPlanner&) = delete;
   CComputerPlanner& operator=(const CComputerPlanner&) = delete;
@@ -98,6 +101,8 @@ class CComputerPlanner {
 
   int player_;
   uint32_t seed_;
+  const ComputerLevelParams& params_;
+  CSlipRandom slips_;
   uint32_t roundSeed_ = 1;
   CBoardSnapshot board_;
   CFlowModel model_;

@@ -14,16 +14,11 @@
 
 namespace {
 
-// Look-ahead work per step, in slots of the model visited: about 0.4 ms.
-constexpr int kThinkBudget = 32000;
-// A person presses a key again at most about twelve times a second, and a
-// quick tap holds it for two steps (steps are 16 ms).
-constexpr uint32_t kKeyGap = 5;
+// The look-ahead's work per step, the pointer's pace, and the gaps between
+// two presses of a key and two wheel clicks are the level's (at hard: about
+// 0.4 ms of work, 750 pixels a second, twelve presses a second). A quick tap
+// holds a key for two steps (steps are 16 ms).
 constexpr uint32_t kTapSteps = 2;
-// Pixels the pointer moves in a step at most (about 750 a second), and the
-// steps between two wheel clicks.
-constexpr float kMouseStep = 12.0f;
-constexpr uint32_t kWheelGap = 4;
 constexpr float kWheelStep = 0.15f;
 constexpr int kStepMs = 16;
 // Steps kept in hand beyond the estimate, so a purchase is never cut short by
@@ -63,7 +58,12 @@ float distance(Vec2 a, Vec2 b) { return std::sqrt(sqr(a.x - b.x) + sqr(a.y - b.y
 
 }  // namespace
 
-CComputerPlayer::CComputerPlayer(int player, uint32_t seed) : player_(player), planner_(player, seed) {}
+CComputerPlayer::CComputerPlayer(int player, uint32_t seed, ComputerLevel level)
+    : player_(player),
+      level_(level),
+      params_(levelParams(level)),
+      planner_(player, seed, level),
+      slips_(seed * 2891336453u + 1) {}
 
 void CComputerPlayer::reset() {
   planner_.reset();
@@ -74,11 +74,13 @@ void CComputerPlayer::reset() {
   hand_ = Hand::kIdle;
   plan_.reset();
   heldPart_ = 0;
+  reachAt_ = 0;
+  dropOff_ = Vec2{0, 0};
 }
 
 void CComputerPlayer::step(const CGameManager& game, const CDragState& drag, std::vector<PlayerInput>& out) {
   ++steps_;
-  planner_.think(game, kThinkBudget);
+  planner_.think(game, params_.thinkBudget);
   steer(game, out);
   useMouse(game, drag, out);
   // After the hand has claimed what it just bought.
@@ -104,7 +106,7 @@ void CComputerPlayer::setKey(const int* keys, int dir, bool down, std::vector<Pl
   if ((keys[dir] != 0) == down) return;
   // A press waits until the last change has reached the world through the
   // input delay; a release ends a tap after a fixed time either way.
-  if (steps_ - keyChanged_[dir] < (down ? kKeyGap + inputDelay_ : kTapSteps)) return;
+  if (steps_ - keyChanged_[dir] < (down ? params_.keyGap + inputDelay_ : kTapSteps)) return;
   keyChanged_[dir] = steps_;
   PlayerInput in;
   in.player = player_;
@@ -177,7 +179,7 @@ void CComputerPlayer::button(PlayerAction action, int code, std::vector<PlayerIn
 bool CComputerPlayer::moveMouse(Vec2 point, std::vector<PlayerInput>& out) {
   const float dist = distance(point, mouse_);
   if (dist < 1.0f) return true;
-  const float step = dist < kMouseStep ? dist : kMouseStep;
+  const float step = dist < params_.mouseStep ? dist : params_.mouseStep;
   // Whole pixels, as a real pointer reports them.
   mouse_ = Vec2{std::round(mouse_.x + (point.x - mouse_.x) / dist * step),
                 std::round(mouse_.y + (point.y - mouse_.y) / dist * step)};
@@ -210,18 +212,29 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
         button(PlayerAction::kButtonUp, kLeftButton, out);
         return;
       }
-      if (!plan_) plan_ = planner_.takePurchase();
-      if (!plan_) return;
+      if (!plan_) {
+        plan_ = planner_.takePurchase();
+        if (!plan_) return;
+        reachAt_ = steps_ + slips_.upTo(params_.hesitateSteps);
+        dropOff_ = Vec2{0, 0};
+        if (params_.dropSlip > 0) {
+          const float unit = params_.dropSlip / 1000.0f;
+          dropOff_ = Vec2{static_cast<float>(slips_.upTo(2000)) * unit - params_.dropSlip,
+                          static_cast<float>(slips_.upTo(2000)) * unit - params_.dropSlip};
+        }
+      }
       const size_t index = static_cast<size_t>(plan_->templateIndex);
       if (index >= shop.templates.size() || shop.templates[index]->cost > value) {
         plan_.reset();
         return;
       }
       // Wait for the shop to come in and for the other hand to let go.
-      if (shop.position.y < kShopShownY - 1 || drag.held) return;
+      if (shop.position.y < kShopShownY - 1 || drag.held || steps_ < reachAt_) return;
       const Vec2 at = shop.templates[index]->screenCentre();
       const float reach = distance(mouse_, at) + distance(at, gridToScreen(plan_->grid));
-      const float steps = reach / kMouseStep + static_cast<float>(std::abs(plan_->clicks) * kWheelGap) + kSpareSteps;
+      const float steps = reach / params_.mouseStep +
+                          static_cast<float>(static_cast<uint32_t>(std::abs(plan_->clicks)) * params_.wheelGap) +
+                          kSpareSteps;
       if (msLeft < steps * kStepMs) {
         plan_.reset();
         return;
@@ -268,14 +281,15 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
       }
       const float turnLeft = clickRotation(plan_->clicks) - part->rotation;
       const bool turned = std::fabs(turnLeft) < kWheelStep * 0.5f;
-      if (!turned && steps_ - lastWheel_ >= kWheelGap + inputDelay_) {
+      if (!turned && steps_ - lastWheel_ >= params_.wheelGap + inputDelay_) {
         const int wheel = turnLeft > 0 ? kWheelDown : kWheelUp;
         button(PlayerAction::kButtonDown, wheel, out);
         button(PlayerAction::kButtonUp, wheel, out);
         lastWheel_ = steps_;
       }
       const Vec2 spot = gridToScreen(plan_->grid);
-      const bool there = moveMouse(Vec2{spot.x - drag.grabOffset.x, spot.y - drag.grabOffset.y}, out);
+      const bool there =
+          moveMouse(Vec2{spot.x - drag.grabOffset.x + dropOff_.x, spot.y - drag.grabOffset.y + dropOff_.y}, out);
       if (there && turned) {
         button(PlayerAction::kButtonUp, kLeftButton, out);
         planner_.noteDropped();

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "ai/computer_level.h"
 #include "ai/computer_planner.h"
 #include "game/player_input.h"
 #include "core/math2d.h"
@@ -17,10 +18,12 @@ struct CDragState;
 
 class CComputerPlayer {
  public:
-  // The seed makes its choices repeat exactly for the same game.
-  CComputerPlayer(int player, uint32_t seed);
+  // The seed makes its choices, and its slips, repeat exactly for the same
+  // game.
+  CComputerPlayer(int player, uint32_t seed, ComputerLevel level = kDefaultComputerLevel);
 
   int player() const { return player_; }
+  ComputerLevel level() const { return level_; }
 
   // Forgets everything it knew, planned or held (a new match). It keeps no
   // part pointers, so this is safe whatever became of the parts.
@@ -53,7 +56,10 @@ class CComputerPlayer {
   void button(PlayerAction action, int code, std::vector<PlayerInput>& out);
 
   int player_;
+  ComputerLevel level_;
+  const ComputerLevelParams& params_;
   CComputerPlanner planner_;
+  CSlipRandom slips_;
   uint32_t steps_ = 0;
   uint32_t keyChanged_[4] = {0, 0, 0, 0};
   Vec2 mouse_{256, 256};
@@ -63,4 +69,8 @@ class CComputerPlayer {
   int heldPart_ = 0;  // id of the part in its hand
   uint32_t inputDelay_ = 0;
   uint32_t pressedAt_ = 0;
+  // The slips for the plan in hand: the step before which it dithers, and
+  // how far off its place the part goes down.
+  uint32_t reachAt_ = 0;
+  Vec2 dropOff_{0, 0};
 };

@@ -3,6 +3,7 @@
 #include "app/app.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 
@@ -13,7 +14,9 @@
 #include "game/match_settings.h"
 #include "game/world_hash.h"
 #include "app/input.h"
+#include "app/match_length.h"
 #include "app/options.h"
+#include "engine/file_io.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/device.h"
@@ -52,6 +55,19 @@ int CApplication::run() {
 }
 
 bool CApplication::startup() {
+  if (!platformUp_) {
+    // The window opens as the player last left it.
+    options_ = loadOptions();
+    if (!platform::initVideo()) return false;
+    SDL_EnableUNICODE(1);  // the join screen's typed address
+    if (!platform::setVideoMode(options_.fullScreen)) return false;
+    if (!platform::createDevice()) return false;
+    platformUp_ = true;
+  }
+  return startGame();
+}
+
+bool CApplication::startGame() {
   seedUsed_ = seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr));
   seedRandom(seedUsed_);
   if (netWhere_) {
@@ -59,9 +75,6 @@ bool CApplication::startup() {
     net_ = std::make_unique<net::CNetGame>();
     platform::setGameTickSource([this] { return net_->gameTicks(); });
   }
-  if (!platform::initVideo()) return false;
-  if (!platform::setVideoMode(false)) return false;
-  if (!platform::createDevice()) return false;
   createSpriteInterface();
   loadAllImages();
   showDrops();
@@ -80,34 +93,120 @@ bool CApplication::startup() {
   drag_.game = game_;
   scene_->swayTarget = 0.1f;
   g_scene = scene_.get();
+  fileSettings_ = settingsOf(*game_);
+  const MatchLength& length = matchLengthNamed(options_.matchLength);
+  if (std::string(length.name) != "standard") applySettings(atLength(fileSettings_, length), *game_);
 
   pacer_.start(platform::ticks());
   if (!bindControllers(*game_)) {
     shutdown();
     return false;
   }
+  if (frontDoor_) {
+    // The board behind the menu: the computer at its best on both sides.
+    game_->quietTurns = true;
+    level_ = ComputerLevel::kHard;
+    wantsComputer_[0] = wantsComputer_[1] = true;
+  }
   for (int player = 1; player <= 2; ++player) {
     if (wantsComputer_[player - 1]) setComputer(player, true);
   }
   feedback_ = std::make_unique<CFeedback>();
   g_feedback = feedback_.get();
-  const COptions options = loadOptions();
-  audio::open(options.volume, options.muted);
+  audio::open(options_.volume, options_.muted);
   audio::startAmbient();
   session_.setNewMatchHook([this] { resetComputers(); });
-  session_.begin(*game_, *scene_, drag_, seedUsed_, options, platform::ticks());
+  session_.setDemo(frontDoor_);
+  session_.begin(*game_, *scene_, drag_, seedUsed_, options_, platform::ticks());
+  if (frontDoor_) {
+    menu_ = std::make_unique<CFrontDoor>();
+    menu_->open(options_, menuMessage_);
+    menuMessage_.clear();
+  }
   if (net_) {
     std::string error;
     if (!net_->begin(*netWhere_, *this, seedUsed_, platform::ticks(), error)) {
       std::cout << error << std::endl;
+      if (fromMenu_) {
+        // Back to the menu, which says why.
+        menuMessage_ = error;
+        next_ = Next::kMenu;
+        return true;
+      }
       shutdown();
       return false;
     }
     session_.setNetworked(true);
+    netNotice_.setEscapeText(fromMenu_ ? "Esc: back to the menu" : "Esc: quit");
   }
+  updateNames();
   return true;
 }
 
+std::string CApplication::sideName(int player) const {
+  if (player != 1 && player != 2) return {};
+  if (const CComputerPlayer* c = computer(player)) return std::string("COMPUTER (") + levelName(c->level()) + ")";
+  if (net_ && !net_->playingOn()) return player == net_->localPlayer() ? "YOU" : "REMOTE PLAYER";
+  if (net_) return "YOU";  // playing on: the other side is the computer's
+  if (computerPlays(3 - player)) return "YOU";
+  return "PLAYER " + std::to_string(player);
+}
+
+void CApplication::updateNames() {
+  if (!scene_) return;
+  const std::string one = sideName(1), two = sideName(2);
+  scene_->setSideName(1, one);
+  scene_->setSideName(2, two);
+  session_.setSideNames(one, two);
+}
+
+void CApplication::switchMatch() {
+  const Next next = next_;
+  next_ = Next::kStay;
+  shutdownGame();
+  wantsComputer_[0] = wantsComputer_[1] = false;
+  netWhere_.reset();
+  frontDoor_ = next == Next::kMenu;
+  fromMenu_ = next != Next::kMenu;
+  // The options' level also answers F2 in any match chosen on the menu.
+  if (!parseLevel(options_.level, level_)) level_ = ComputerLevel::kNormal;
+  switch (next) {
+    case Next::kComputer:
+      wantsComputer_[1] = true;
+      break;
+    case Next::kHost: {
+      net::CNetGame::Where where;
+      where.hosting = true;
+      where.port = static_cast<uint16_t>(options_.hostPort);
+      netWhere_ = where;
+      break;
+    }
+    case Next::kJoin: {
+      net::CNetGame::Where where;
+      const std::string& address = options_.joinAddress;
+      const size_t colon = address.rfind(':');
+      where.host = address.substr(0, colon);
+      if (colon != std::string::npos) {
+        const std::string port = address.substr(colon + 1);
+        char* end = nullptr;
+        const unsigned long value = std::strtoul(port.c_str(), &end, 10);
+        if (port.empty() || *end != '\0' || value == 0 || value > 65535) {
+          menuMessage_ = "Not a port: " + port;
+          frontDoor_ = true;
+          fromMenu_ = false;
+          break;
+        }
+        where.port = static_cast<uint16_t>(value);
+      }
+      netWhere_ = where;
+      break;
+    }
+    default:
+      break;
+  }
+  if (frontDoor_) netWhere_.reset();
+  if (!startGame()) running_ = false;
+}
 void CApplication::setComputer(int player, bool on) {
   if (player != 1 && player != 2) return;
   wantsComputer_[player - 1] = on;
@@ -116,7 +215,7 @@ void CApplication::setComputer(int player, bool on) {
   if (on && !computer) {
     // Its own generator, from the game's seed: a replay repeats its choices.
     const uint32_t seed = seedUsed_ * 2654435761u ^ static_cast<uint32_t>(player) * 0x9E3779B9u;
-    computer = std::make_unique<CComputerPlayer>(player, seed);
+    computer = std::make_unique<CComputerPlayer>(player, seed, level_);
   } else if (!on && computer) {
     computerInputs_.clear();
     computer->letGo(*game_, drag_, computerInputs_);
@@ -197,6 +296,17 @@ void CApplication::runFrame(uint32_t now) {
   platform::device()->present();
 
   drainEvents();
+  switch (session_.takeLeave()) {
+    case CSession::Leave::kToMenu:
+      next_ = Next::kMenu;
+      break;
+    case CSession::Leave::kQuit:
+      running_ = false;
+      break;
+    case CSession::Leave::kNone:
+      break;
+  }
+  if (running_ && next_ != Next::kStay) switchMatch();
 }
 
 void CApplication::advanceFrame(uint32_t now) {
@@ -205,6 +315,10 @@ void CApplication::advanceFrame(uint32_t now) {
     scene_->swayTarget = -scene_->swayTarget;
     scene_->pulseTarget = 1.01f;
   }
+  updateNames();
+  // Escape asks only once there is a match to leave.
+  session_.setAsksBeforeLeaving(fromMenu_ && (!net_ || net_->playing() || net_->playingOn()));
+  if (menu_ && !menu_->shown() && !session_.helpShown()) menu_->show();
   if (net_ && !net_->playingOn()) {
     advanceNetworkFrame(now);
     session_.afterUpdate(now);
@@ -238,7 +352,7 @@ void CApplication::advanceNetworkFrame(uint32_t now) {
   // Nothing moves but by a step both machines run: no update without one.
   net_->runSteps(pacer_, now);
   net_->flush(now);
-  netNotice_.update(*net_);
+  netNotice_.update(*net_, now);
 }
 
 bool CApplication::apply(const PlayerInput& in) {
@@ -266,12 +380,12 @@ void CApplication::startNetworkMatch(uint32_t now) {
   const net::MatchTerms& terms = net_->terms();
   applySettings(terms.settings, *game_);
   seedRandom(terms.seed);
-  session_.begin(*game_, *scene_, drag_, terms.seed, session_.options(), now);
+  session_.begin(*game_, *scene_, drag_, terms.seed, options_, now);
 }
 
 void CApplication::playOnAgainstComputer() {
   net_->playOn();
-  netNotice_.update(*net_);
+  netNotice_.update(*net_, platform::ticks());
   pacer_.lag = 0;  // the wait is not owed as catch-up
   session_.setNetworked(false);
   setComputer(3 - net_->localPlayer(), true);
@@ -301,16 +415,29 @@ void CApplication::drainEvents() {
       case SDL_MOUSEBUTTONUP:
         toDrawing(event.button.x, event.button.y);
         break;
-      case SDL_KEYDOWN:
-        if (commandOfKey(event.key.keysym.sym) == AppCommand::kHandOver) {
+      case SDL_KEYDOWN: {
+        const AppCommand command = commandOfKey(event.key.keysym.sym);
+        if (command == AppCommand::kFullScreen ||
+            (command == AppCommand::kEnter && (event.key.keysym.mod & KMOD_ALT) != 0)) {
+          toggleFullScreen();
+          continue;
+        }
+        if (command == AppCommand::kHandOver && !menu_) {
           // Over the network only this machine's side can be handed over.
           const int player = net_ ? net_->localPlayer() : 2;
           setComputer(player, !computerPlays(player));
+          updateNames();
+          session_.flash("Player " + std::to_string(player) + ": " + sideName(player), platform::ticks());
           continue;
         }
         break;
+      }
       default:
         break;
+    }
+    if (menu_) {
+      handleMenuEvent(event);
+      continue;
     }
     if (session_.handleEvent(event)) continue;
     if (net_ && !net_->playingOn()) {
@@ -324,6 +451,84 @@ void CApplication::drainEvents() {
     PlayerInput in;
     if (game_ && playerInputOf(event, in)) applyLocalInput(in);
   }
+}
+
+void CApplication::handleMenuEvent(const SDL_Event& event) {
+  if (event.type == SDL_QUIT) {
+    running_ = false;
+    return;
+  }
+  const AppCommand command = event.type == SDL_KEYDOWN ? commandOfKey(event.key.keysym.sym) : AppCommand::kNone;
+  // The help over the menu is the session's; so is the sound switch.
+  if (session_.helpShown() || command == AppCommand::kHelp ||
+      (command == AppCommand::kSound && menu_->page() != CFrontDoor::Page::kJoin)) {
+    session_.handleEvent(event);
+    if (session_.helpShown()) menu_->hide();
+    return;
+  }
+  switch (menu_->handleEvent(event)) {
+    case MenuChoice::kTwoPlayers:
+      next_ = Next::kTwoPlayers;
+      break;
+    case MenuChoice::kComputer:
+      next_ = Next::kComputer;
+      break;
+    case MenuChoice::kHost:
+      next_ = Next::kHost;
+      break;
+    case MenuChoice::kJoin:
+      saveOptions(options_);
+      next_ = Next::kJoin;
+      break;
+    case MenuChoice::kHelp:
+      session_.toggleHelp();
+      menu_->hide();
+      break;
+    case MenuChoice::kQuit:
+      running_ = false;
+      break;
+    case MenuChoice::kFullScreen:
+      // The menu changed the flag; the window follows it.
+      if (!platform::setFullScreen(options_.fullScreen)) options_.fullScreen = platform::isFullScreen();
+      saveOptions(options_);
+      menu_->show();
+      break;
+    case MenuChoice::kVolume:
+      audio::setVolume(options_.volume);
+      saveOptions(options_);
+      break;
+    case MenuChoice::kWriteSettings:
+      writeMatchLength();
+      break;
+    case MenuChoice::kOptionsChanged:
+      saveOptions(options_);
+      break;
+    case MenuChoice::kNone:
+      break;
+  }
+}
+
+void CApplication::toggleFullScreen() {
+  if (platform::setFullScreen(!platform::isFullScreen())) {
+    options_.fullScreen = platform::isFullScreen();
+    saveOptions(options_);
+    if (menu_ && menu_->shown()) menu_->show();
+  }
+}
+
+void CApplication::writeMatchLength() {
+  const MatchLength& length = matchLengthNamed(options_.matchLength);
+  const MatchSettings written = atLength(fileSettings_, length);
+  if (!brin::ReplaceFile("data/settings.xml", settingsXml(written))) {
+    session_.flash("Could not write data/settings.xml", platform::ticks());
+    return;
+  }
+  // The file now holds the length: played at its own measure from here on.
+  fileSettings_ = written;
+  options_.matchLength = "standard";
+  saveOptions(options_);
+  menu_->show();
+  session_.flash(std::string(length.label) + " written into data/settings.xml", platform::ticks());
 }
 
 void CApplication::applyLocalInput(PlayerInput in) {
@@ -344,12 +549,20 @@ void CApplication::handleNetworkEvent(const SDL_Event& event) {
   const AppCommand command = event.type == SDL_KEYDOWN ? commandOfKey(event.key.keysym.sym) : AppCommand::kNone;
   if (isQuit(event)) {
     net_->leave();
-    running_ = false;
+    // Escape on the waiting screen of a match chosen on the menu goes back.
+    if (fromMenu_ && event.type == SDL_KEYDOWN) {
+      next_ = Next::kMenu;
+    } else {
+      running_ = false;
+    }
+  } else if (command == AppCommand::kEnter && net_->canRetry()) {
+    net_->retry(platform::ticks());
+    netNotice_.update(*net_, platform::ticks());
   } else if (command == AppCommand::kEnter && net_->canPlayOn()) {
     playOnAgainstComputer();
   } else if (command == AppCommand::kWaitForOther && net_->canWait()) {
     net_->waitForOther();
-    netNotice_.update(*net_);
+    netNotice_.update(*net_, platform::ticks());
   } else if (command == AppCommand::kEnter) {
     // The next match is the person's to start, whoever steers this side.
     PlayerInput in;
@@ -364,11 +577,22 @@ void CApplication::handleNetworkEvent(const SDL_Event& event) {
 }
 
 void CApplication::shutdown() {
+  shutdownGame();
+  platform::releaseDevice();
+  platformUp_ = false;
+}
+
+void CApplication::shutdownGame() {
   if (net_) {
     net_->leave();
     netNotice_.release();
   }
+  if (menu_) menu_->release();
+  menu_.reset();
   session_.end();
+  // The shops' sprites and labels go with the manager, before the sprite list.
+  delete game_;
+  game_ = nullptr;
   feedback_.reset();
   g_feedback = nullptr;
   scene_.reset();
@@ -376,7 +600,6 @@ void CApplication::shutdown() {
   g_cellGrid.clear();
   destroyAllSprites();
   releaseSpriteInterface();
-  platform::releaseDevice();
   // The drops and the parts live until the process ends; their sprites went
   // with the sprite list above, so only the records are left to free.
   for (CParticle* drop : g_particleList) {

@@ -10,8 +10,11 @@
 #include <optional>
 #include <vector>
 
+#include "ai/computer_level.h"
 #include "app/app_settings.h"
+#include "app/front_door.h"
 #include "app/net_notice.h"
+#include "app/options.h"
 #include "core/frame_pacer.h"
 #include "game/feedback.h"
 #include "game/player_controller.h"
@@ -38,6 +41,8 @@ class CApplication : private net::IMatchGame {
   int run();
 
   // The pieces of run(), for tests and replays that drive the loop themselves.
+  // A frame may end by starting another match in the same window (a choice
+  // on the title menu, or back to it), which these loops need not know.
   bool startup();
   // Polls the clock once: runs a frame when one is due, otherwise waits a
   // little. Returns whether the loop should go on.
@@ -55,6 +60,16 @@ class CApplication : private net::IMatchGame {
   void setEventSource(EventSource source) { events_ = std::move(source); }
   // Plays one side of a networked match instead of both at one keyboard.
   void setNetwork(const net::CNetGame::Where& where) { netWhere_ = where; }
+  // Opens on the title menu over a board that plays itself; the matches
+  // chosen there ask before Escape leaves them.
+  void setFrontDoor(bool on) { frontDoor_ = on; }
+  CFrontDoor* menu() const { return menu_.get(); }
+  bool startedFromMenu() const { return fromMenu_; }
+  // The level of the computer players started from now on.
+  void setComputerLevel(ComputerLevel level) { level_ = level; }
+  // Who plays the side, as the screen names it.
+  std::string sideName(int player) const;
+  const COptions& options() const { return options_; }
   net::CNetGame* network() const { return net_.get(); }
   // Called after every simulation step (replays count and hash steps here).
   void setStepObserver(std::function<void()> observer) { stepObserver_ = std::move(observer); }
@@ -83,6 +98,15 @@ class CApplication : private net::IMatchGame {
   uint64_t worldHash() const override;
   MatchSettings settings() const override;
 
+  enum class Next { kStay, kMenu, kTwoPlayers, kComputer, kHost, kJoin };
+
+  bool startGame();
+  void shutdownGame();
+  void switchMatch();
+  void handleMenuEvent(const SDL_Event& event);
+  void toggleFullScreen();
+  void writeMatchLength();
+  void updateNames();
   void simulationStepOnce();
   void advanceNetworkFrame(uint32_t now);
   void startNetworkMatch(uint32_t now);
@@ -98,7 +122,7 @@ class CApplication : private net::IMatchGame {
   CAppSettings settings_;
   std::unique_ptr<CGameScene> scene_;
   CDragState drag_;
-  CGameManager* game_ = nullptr;  // lives until the process ends
+  CGameManager* game_ = nullptr;  // owned; lives from start-up to shutdown
   CFramePacer pacer_;
   EventSource events_;
   std::optional<unsigned> seed_;
@@ -112,4 +136,13 @@ class CApplication : private net::IMatchGame {
   std::optional<net::CNetGame::Where> netWhere_;
   std::unique_ptr<net::CNetGame> net_;
   CNetNotice netNotice_;
+  COptions options_;
+  bool platformUp_ = false;
+  bool frontDoor_ = false;
+  bool fromMenu_ = false;
+  Next next_ = Next::kStay;
+  std::string menuMessage_;  // why the last match chosen could not start
+  std::unique_ptr<CFrontDoor> menu_;
+  ComputerLevel level_ = kDefaultComputerLevel;
+  MatchSettings fileSettings_;  // as data/settings.xml gave them
 };

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "ai/computer_level.h"
 #include "net/link.h"
 
 namespace {
@@ -34,7 +35,9 @@ bool readPort(const std::string& text, uint16_t& port) {
 
 }  // namespace
 
-const char* usageLine() { return "usage: vesicor [--computer 1|2] [--host [PORT] | --join HOST[:PORT]]"; }
+const char* usageLine() {
+  return "usage: vesicor [--two-players | --computer 1|2 [--level easy|normal|hard]] [--host [PORT] | --join HOST[:PORT]]";
+}
 
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error) {
   options = CommandLine();
@@ -56,6 +59,20 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
         error = "--computer plays player 1 or 2, not " + arg.substr(std::strlen("--computer="));
         return false;
       }
+    } else if (arg == "--two-players") {
+      options.twoPlayers = true;
+    } else if (arg == "--level" || arg.rfind("--level=", 0) == 0) {
+      const bool joined = arg != "--level";
+      if (!joined && i + 1 >= argc) {
+        error = "--level needs easy, normal or hard";
+        return false;
+      }
+      const std::string name = joined ? arg.substr(std::strlen("--level=")) : std::string(argv[++i]);
+      if (!parseLevel(name, options.level)) {
+        error = "--level is easy, normal or hard, not " + name;
+        return false;
+      }
+      options.levelGiven = true;
     } else if ((arg == "--host" || arg == "--join") && options.mode != CommandLine::Mode::kLocal) {
       error = "--host and --join go alone";
       return false;
@@ -89,6 +106,12 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
       return false;
     }
   }
+  if (options.twoPlayers && (options.computer != 0 || options.mode != CommandLine::Mode::kLocal)) {
+    error = "--two-players goes alone";
+    return false;
+  }
+  // Without a match named, the window opens on the title menu.
+  options.menu = !options.twoPlayers && options.computer == 0 && options.mode == CommandLine::Mode::kLocal;
   // Over the network each machine has one side: the computer can only play
   // that one.
   const int local = options.mode == CommandLine::Mode::kHost ? 1 : 2;

@@ -1,14 +1,21 @@
-// The program's command line: whether the computer plays one of the sides,
-// and network play (--host [PORT] waits for a second player, --join
-// HOST[:PORT] joins one).
+// The program's command line: with no match named the title menu opens;
+// --two-players starts two players at one keyboard, --computer N a match
+// against the computer (at --level), and --host [PORT] / --join HOST[:PORT]
+// network play, each straight into its match.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "ai/computer_level.h"
+
 struct CommandLine {
   enum class Mode { kLocal, kHost, kJoin };
+  bool menu = true;   // no match named: the title menu
+  bool twoPlayers = false;
   int computer = 0;   // the player the computer plays, 0 for none
+  ComputerLevel level = ComputerLevel::kNormal;
+  bool levelGiven = false;
   bool help = false;  // --help: print the usage and stop
   Mode mode = Mode::kLocal;
   std::string host;   // with kJoin
@@ -19,5 +26,5 @@ struct CommandLine {
 // reason in `error`, for an option it does not know or a bad value.
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error);
 
-// "usage: vesicor [--computer 1|2] [--host [PORT] | --join HOST[:PORT]]"
+// "usage: vesicor [--two-players | --computer 1|2 [--level ...]] [--host ...]"
 const char* usageLine();

@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
   int code = 0;
   {
     CApplication app;
+    app.setFrontDoor(options.menu);
+    app.setComputerLevel(options.level);
     if (options.computer != 0) app.setComputer(options.computer, true);
     if (options.mode != CommandLine::Mode::kLocal) {
       net::CNetGame::Where where;

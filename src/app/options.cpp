@@ -37,16 +37,48 @@ bool readsAsFlag(const brin::CXmlNode* node) {
   return a == b;
 }
 
+bool readsAsWholeNumber(const brin::CXmlNode* node) {
+  int a = 0, b = 1;
+  brin::ReadValue(node, a);
+  brin::ReadValue(node, b);
+  return a == b;
+}
+
+bool isFlagKey(const std::string& name) { return name == "Muted" || name == "HintShown" || name == "FullScreen"; }
+
 // The known keys whose text does not read, as "Volume, Muted".
 std::string unreadableKeys(const brin::CXmlNode& root) {
   std::string keys;
   for (int i = 0; i < root.GetChildCount(); ++i) {
     const brin::CXmlNode* child = root.GetChild(i);
     const std::string& name = child->GetName();
-    const bool bad = name == "Volume" ? !readsAsNumber(child)
-                     : (name == "Muted" || name == "HintShown") ? !readsAsFlag(child)
-                                                                : false;
+    const bool bad = name == "Volume"     ? !readsAsNumber(child)
+                     : isFlagKey(name)    ? !readsAsFlag(child)
+                     : name == "HostPort" ? !readsAsWholeNumber(child)
+                                          : false;
     if (bad) keys += (keys.empty() ? "" : ", ") + name;
+  }
+  return keys;
+}
+
+// Names that are read as text but must be one of a few words; the others
+// are reported with the unreadable keys and replaced by the default.
+std::string unknownNames(COptions& options) {
+  const COptions defaults;
+  std::string keys;
+  auto check = [&keys](std::string& value, const std::string& fallback, bool known, const char* key) {
+    if (known) return;
+    value = fallback;
+    keys += (keys.empty() ? "" : ", ") + std::string(key);
+  };
+  check(options.level, defaults.level,
+        options.level == "easy" || options.level == "normal" || options.level == "hard", "Level");
+  check(options.matchLength, defaults.matchLength,
+        options.matchLength == "quick" || options.matchLength == "standard" || options.matchLength == "long",
+        "MatchLength");
+  if (options.hostPort < 0 || options.hostPort > 65535) {
+    options.hostPort = defaults.hostPort;
+    keys += (keys.empty() ? "" : ", ") + std::string("HostPort");
   }
   return keys;
 }
@@ -57,6 +89,11 @@ void COptions::Bind(brin::CXmlBindContext& ctx) {
   brin::BindField(ctx, "Volume", volume, kOptionsPath, 0);
   brin::BindField(ctx, "Muted", muted, kOptionsPath, 0);
   brin::BindField(ctx, "HintShown", hintShown, kOptionsPath, 0);
+  brin::BindField(ctx, "FullScreen", fullScreen, kOptionsPath, 0);
+  brin::BindField(ctx, "Level", level, kOptionsPath, 0);
+  brin::BindField(ctx, "MatchLength", matchLength, kOptionsPath, 0);
+  brin::BindField(ctx, "JoinAddress", joinAddress, kOptionsPath, 0);
+  brin::BindField(ctx, "HostPort", hostPort, kOptionsPath, 0);
 }
 
 COptions loadOptions() {
@@ -81,7 +118,9 @@ COptions loadOptions() {
   ctx.current = root.get();
   options.Bind(ctx);
   options.volume = clampVolume(options.volume);
-  const std::string bad = unreadableKeys(*root);
+  std::string bad = unreadableKeys(*root);
+  const std::string unknown = unknownNames(options);
+  if (!unknown.empty()) bad += (bad.empty() ? "" : ", ") + unknown;
   if (!bad.empty()) {
     std::cerr << "Ignored the unreadable " << bad << " in " << kOptionsPath << "; the defaults are used for them"
               << std::endl;

@@ -1,6 +1,11 @@
-// The player's own options: volume, mute, and whether the help hint was
-// shown, kept in data/options.xml apart from the game's settings files.
+// The player's own options: volume and mute, the window, the computer's
+// level, how long a match runs, the last address joined, whether the help
+// hint was shown; kept in data/options.xml apart from the game's settings
+// files.
 #pragma once
+
+#include <cstdint>
+#include <string>
 
 namespace brin { struct CXmlBindContext; }
 
@@ -8,13 +13,19 @@ struct COptions {
   float volume = 0.8f;
   bool muted = false;
   bool hintShown = false;
+  bool fullScreen = false;
+  std::string level = "normal";         // the computer's: easy, normal or hard
+  std::string matchLength = "standard";  // a name from matchLengths()
+  std::string joinAddress;               // as last typed on the join screen
+  int hostPort = 28470;                  // hosting from the menu; 0 takes any free port
   void Bind(brin::CXmlBindContext& ctx);
 };
 
 // Reads data/options.xml. A missing file gives the defaults, silently, and
 // nothing is created until saveOptions. A file that holds no Options element
 // gives the defaults and one line on standard error; so does a value that
-// does not read, for that key alone. The volume comes back within 0..1.
+// does not read, for that key alone. The volume comes back within 0..1, and
+// an unknown level, match length or port falls back to its default.
 COptions loadOptions();
 
 // Writes data/options.xml whole or not at all (through a temporary file);

@@ -40,6 +40,9 @@ class CGameManager {
   CShop shop2;
   float changeTime = 749;
   bool gameOver = false;
+  // Turns change without a banner and no shop comes in (the board that
+  // plays itself behind the title menu).
+  bool quietTurns = false;
   // Who won (1 or 2; 0 while playing) and both values at that moment.
   int winner = 0;
   float finalValue1 = 0, finalValue2 = 0;

@@ -23,6 +23,10 @@ constexpr int kBannerEaseMs = 500;
 constexpr float kValueTextY = 486.0f;
 constexpr float kTargetTextY = 71.0f;
 constexpr float kTextMargin = 3.0f;
+// Who plays each side: on the values' row beside them, where the shop never
+// comes, with room for a six-figure value.
+constexpr float kNameTextX = 63.0f;
+constexpr float kBannerNameGap = 4.0f;
 
 std::string wholeNumber(float v) {
   char text[32];
@@ -84,6 +88,22 @@ CGameScene::CGameScene() {
   target1->setPosition(kTextMargin, kTargetTextY, CTextLabel::kLeft);
   value2->setPosition(512 - kTextMargin, kValueTextY, CTextLabel::kRight);
   target2->setPosition(512 - kTextMargin, kTargetTextY, CTextLabel::kRight);
+  name1 = std::make_unique<CTextLabel>(99, true);
+  name2 = std::make_unique<CTextLabel>(99, true);
+  name1->setColor(0.56f, 0.9f, 1.0f, 1.0f);
+  name2->setColor(0.8f, 1.0f, 0.54f, 1.0f);
+  name1->setPosition(kNameTextX, kValueTextY, CTextLabel::kLeft);
+  name2->setPosition(512 - kNameTextX, kValueTextY, CTextLabel::kRight);
+  // Over the banner, which is drawn over the game.
+  bannerName = std::make_unique<CTextLabel>(99, false);
+  bannerName->setHidden(true);
+}
+
+void CGameScene::setSideName(int player, const std::string& name) {
+  if (player != 1 && player != 2) return;
+  sideNames_[player - 1] = name;
+  (player == 1 ? name1 : name2)->setText(name);
+  if (banner && bannerPlayer_ == player) bannerName->setText(name);
 }
 
 CGameScene::~CGameScene() {
@@ -92,6 +112,9 @@ CGameScene::~CGameScene() {
   value2.reset();
   target1.reset();
   target2.reset();
+  name1.reset();
+  name2.reset();
+  bannerName.reset();
   destroySprite(banner);
   banner = nullptr;
   for (CSprite* copy : copies) destroySprite(copy);
@@ -102,6 +125,7 @@ CGameScene::~CGameScene() {
 void CGameScene::resetForNewMatch() {
   destroySprite(banner);
   banner = nullptr;
+  bannerName->setHidden(true);
   bannerDuration = 0;
   pulsePhase = 0;
   sway = 0;
@@ -141,9 +165,17 @@ void CGameScene::animateBanner() {
   if (t > bannerDuration) {
     destroySprite(banner);
     banner = nullptr;
+    bannerName->setHidden(true);
     return;
   }
   centreSprite(banner, bannerPosition);
+  placeBannerName();
+}
+
+void CGameScene::placeBannerName() {
+  if (!banner || bannerName->hidden()) return;
+  bannerName->setPosition(bannerPosition.x, bannerPosition.y + banner->height * banner->scaleY * 0.5f + kBannerNameGap,
+                          CTextLabel::kCentre);
 }
 
 void CGameScene::setBar(int player, float fill) {
@@ -174,7 +206,7 @@ void CGameScene::setTimer(float share) {
   timerDown->scaleY = 1;
 }
 
-void CGameScene::showBanner(const std::string& path, int durationMs) {
+void CGameScene::showBanner(const std::string& path, int durationMs, int player) {
   destroySprite(banner);
   banner = createSprite(path, 100);
   banner->behindGrid = false;
@@ -182,4 +214,11 @@ void CGameScene::showBanner(const std::string& path, int durationMs) {
   centreSprite(banner, bannerPosition);
   bannerDuration = durationMs;
   bannerStart = platform::gameTicks();
+  bannerPlayer_ = player;
+  const bool named = (player == 1 || player == 2) && !sideNames_[player - 1].empty();
+  bannerName->setHidden(!named);
+  if (named) {
+    bannerName->setText(sideNames_[player - 1]);
+    placeBannerName();
+  }
 }

@@ -35,8 +35,12 @@ class CGameScene {
   void setValueText(int player, float value, float target);
   // The share of the turn left; at 0 the timer keeps its last width.
   void setTimer(float share);
-  // Replaces any banner with the picture, dropping in from above the window.
-  void showBanner(const std::string& path, int durationMs);
+  // Replaces any banner with the picture, dropping in from above the window;
+  // a player's banner carries that side's name under it.
+  void showBanner(const std::string& path, int durationMs, int player = 0);
+  // Who plays the side ("YOU", "COMPUTER (hard)"), shown by its bar and on
+  // its banners; empty shows nothing.
+  void setSideName(int player, const std::string& name);
 
   int bannerDuration = 0;
   Vec2 bannerPosition;
@@ -56,9 +60,13 @@ class CGameScene {
   CSprite* dude = nullptr;
   CSprite* shadow = nullptr;
   std::unique_ptr<CGamePart> stomach;
-  std::unique_ptr<CTextLabel> value1, value2, target1, target2;
+  std::unique_ptr<CTextLabel> value1, value2, target1, target2, name1, name2, bannerName;
 
  private:
   void animateBackground();
   void animateBanner();
+  void placeBannerName();
+
+  std::string sideNames_[2];
+  int bannerPlayer_ = 0;
 };

@@ -74,10 +74,10 @@ std::string helpText(const CGameManager& game) {
       " turn right       D        Right\n"
       "mouse  click a part to buy it, drag it,\n"
       "       wheel turns it, let go to drop it\n"
-      "P pause  M sound  Enter after a win  Esc quit\n"
+      "P pause  M sound  F11 or Alt+Enter full screen\n"
+      "Enter after a win: again   Esc: leave or quit\n"
       "F2 the computer plays player 2, or lets go\n"
-      "network  vesicor --host [PORT]   (port 28470)\n"
-      "         vesicor --join HOST[:PORT]\n"
+      "menu  arrows choose, Enter starts, Esc back\n"
       "\n";
   char heading[64];
   if (sameShops(game.shop1, game.shop2)) {

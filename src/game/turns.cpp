@@ -33,12 +33,12 @@ void CGameManager::update(CGameScene& scene, CDragState& drag) {
   shop1.showAffordability(player1Value);
   shop2.showAffordability(player2Value);
   if (player1Value > player1Target) {
-    scene.showBanner("data/gfx/player1_wins.png", kWinnerBannerMs);
+    scene.showBanner("data/gfx/player1_wins.png", kWinnerBannerMs, 1);
     gameOver = true;
     winner = 1;
     if (g_feedback) g_feedback->victory();
   } else if (player2Value > player2Target) {
-    scene.showBanner("data/gfx/player2_wins.png", kWinnerBannerMs);
+    scene.showBanner("data/gfx/player2_wins.png", kWinnerBannerMs, 2);
     gameOver = true;
     winner = 2;
     if (g_feedback) g_feedback->victory();
@@ -60,10 +60,13 @@ void CGameManager::changeTurn(int player, CGameScene& scene, CDragState& drag) {
   }
   currentPlayer = player;
   turnStart = static_cast<float>(platform::gameTicks()) + changeTime;
-  scene.showBanner("data/gfx/player" + std::to_string(player) + "_turn.png", kTurnBannerMs);
   CShop& shown = player == 1 ? shop1 : shop2;
   CShop& hidden = player == 1 ? shop2 : shop1;
-  if (!shown.shown) shown.show();
+  // The board behind the title menu plays on without banners or shops.
+  if (!quietTurns) {
+    scene.showBanner("data/gfx/player" + std::to_string(player) + "_turn.png", kTurnBannerMs, player);
+    if (!shown.shown) shown.show();
+  }
   if (hidden.shown) hidden.hide();
   if (g_feedback) g_feedback->turnChanged();
 }

@@ -69,7 +69,8 @@ bool CNetLink::connect(const std::string& hostName, uint16_t port, std::string& 
   if (!ensureEnet(error)) return false;
   ENetAddress address;
   if (enet_address_set_host(&address, hostName.c_str()) != 0) {
-    error = "Cannot find the host " + hostName + ".";
+    error = "Cannot find the host " + hostName +
+            ". Check the name, or use the address the host's window shows (such as 192.168.1.20).";
     return false;
   }
   address.port = port;

@@ -91,6 +91,8 @@ class CLockstep {
   void noteBlocked(uint32_t now);
   void noteUnblocked(uint32_t now);
   uint32_t stallMs() const { return stallMs_; }
+  // How long the step now due has waited (0 when the last one ran).
+  uint32_t blockedFor(uint32_t now) const { return blocked_ ? now - blockedSince_ : 0; }
   uint32_t hashesCompared() const { return compared_; }
   // How many of this side's hashes the other side has.
   uint32_t peerHasHashes() const { return peerHasHashes_; }

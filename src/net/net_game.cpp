@@ -6,7 +6,6 @@
 #include <climits>
 #include <iostream>
 
-
 namespace net {
 
 namespace {
@@ -36,6 +35,12 @@ void CNetGame::pump(uint32_t now) {
   }
   if (before != CNetMatch::Phase::kEnded && ended()) onEnded();
   if (before != CNetMatch::Phase::kPlaying && playing() && !everPlayed_) started_ = everPlayed_ = true;
+}
+
+void CNetGame::retry(uint32_t now) {
+  if (!canRetry() || !match_.retryJoin(now)) return;
+  endText_.clear();
+  pump(now);
 }
 
 void CNetGame::waitForOther() {

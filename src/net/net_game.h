@@ -102,6 +102,18 @@ class CNetGame {
   bool playingOn() const { return playingOn_; }
   void countStep() { ++stepsBegun_; }
 
+  // The joining side's try at reaching the host (1 to
+  // CNetMatch::kConnectAttempts; 0 when hosting).
+  int connectAttempt() const { return match_.connectAttempt(); }
+  // After the host could not be reached, the tries can start over with the
+  // same Where.
+  bool canRetry() const { return ended() && match_.unreachable() && !playingOn_; }
+  void retry(uint32_t now);
+
+  // How long the match has been waiting for the other side's inputs (0
+  // while the steps run): the picture stands still meanwhile.
+  uint32_t stalledForMs(uint32_t now) const { return match_.stalledForMs(now); }
+
   const Where& where() const { return where_; }
   CNetMatch::Phase phase() const { return match_.phase(); }
   bool waiting() const { return match_.waiting(); }

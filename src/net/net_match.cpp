@@ -29,12 +29,21 @@ bool CNetMatch::join(const std::string& hostName, uint16_t port, const MatchTerm
   hosting_ = false;
   localPlayer_ = 2;
   terms_ = mine_ = mine;
+  hostName_ = hostName;
+  hostPort_ = port;
+  attempt_ = 0;
+  unreachable_ = false;
   return link_.connect(hostName, port, error);
 }
 
 void CNetMatch::pump(uint32_t now) {
   link_.service();
   if (phase_ == Phase::kEnded) return;
+  if (!hosting_ && phase_ == Phase::kConnecting && attempt_ == 0) {
+    // The first try began with join(); its time counts from here.
+    attempt_ = 1;
+    attemptSince_ = now;
+  }
   if (phase_ == Phase::kConnecting && link_.state() == CNetLink::State::kConnected) {
     phase_ = Phase::kAgreeing;
     agreeingSince_ = now;
@@ -70,11 +79,17 @@ void CNetMatch::pump(uint32_t now) {
     }
   }
   if (link_.state() == CNetLink::State::kClosed) {
+    // ENet gave up on a try of the joining side's: the next one.
+    if (!hosting_ && !waiting_ && phase_ == Phase::kConnecting) {
+      nextAttempt(now);
+      return;
+    }
     // A newcomer that went away before the match resumed, or a host not
     // back yet: keep waiting. A host keeps its door open for the next
     // player when one left before the match began.
     if (waiting_ && link_.reopen()) {
       phase_ = Phase::kConnecting;
+      attemptSince_ = now;
       return;
     }
     if (hosting_ && phase_ != Phase::kPlaying) {
@@ -95,11 +110,23 @@ void CNetMatch::pump(uint32_t now) {
       if (backToWaiting()) return;
     } else if (waiting_ && link_.reopen()) {
       phase_ = Phase::kConnecting;
+      attemptSince_ = now;
       return;
     }
     end(hosting_ ? "The network stopped while waiting for a player."
                  : "The host did not agree on a match within " + std::to_string(kAgreeingMs / 1000) + " seconds.",
         false, 0, 0);
+    return;
+  }
+  if (!hosting_ && phase_ == Phase::kConnecting && now - attemptSince_ >= kConnectAttemptMs) {
+    // No answer yet: ENet would go on knocking for half a minute, so the
+    // try starts afresh. One waiting for the host to come back never gives
+    // up.
+    if (!waiting_) {
+      nextAttempt(now);
+    } else if (link_.reopen()) {
+      attemptSince_ = now;
+    }
     return;
   }
   if (phase_ != Phase::kPlaying) return;
@@ -111,6 +138,29 @@ void CNetMatch::pump(uint32_t now) {
 
 bool CNetMatch::backToWaiting() {
   if (!link_.reopen()) return false;
+  phase_ = Phase::kConnecting;
+  return true;
+}
+
+void CNetMatch::nextAttempt(uint32_t now) {
+  if (attempt_ < kConnectAttempts && link_.reopen()) {
+    ++attempt_;
+    attemptSince_ = now;
+    return;
+  }
+  unreachable_ = true;
+  const std::string port = std::to_string(hostPort_);
+  end("Could not reach " + hostName_ + " on port " + port +
+          ". Check the address and the port, and that the host's firewall lets UDP port " + port + " through.",
+      false, 0, 0);
+}
+
+bool CNetMatch::retryJoin(uint32_t now) {
+  if (phase_ != Phase::kEnded || !unreachable_ || !link_.reopen()) return false;
+  unreachable_ = false;
+  endMessage_.clear();
+  attempt_ = 1;
+  attemptSince_ = now;
   phase_ = Phase::kConnecting;
   return true;
 }
@@ -256,6 +306,7 @@ bool CNetMatch::waitForRejoin(uint64_t worldHash) {
   if (phase_ != Phase::kEnded || !otherGone_ || !lockstep_) return false;
   if (!link_.reopen()) return false;
   rejoinHash_ = worldHash;
+  attempt_ = 0;  // a joining side's tries are timed from the next pump
   waiting_ = true;
   otherGone_ = false;
   endMessage_.clear();

@@ -24,6 +24,10 @@ class CNetMatch {
   // From the connection to both sides agreeing: a handshake is a few round
   // trips, so only something that is not playing takes this long.
   static constexpr uint32_t kAgreeingMs = 5000;
+  // The joining side tries the host afresh this often (a host started a
+  // little later is found), and gives up after so many tries: about 20 s.
+  static constexpr uint32_t kConnectAttemptMs = 3000;
+  static constexpr int kConnectAttempts = 7;
 
   // The host plays player 1 on its own terms; the joining side player 2 on
   // the host's, once it has checked them against its own.
@@ -65,6 +69,20 @@ class CNetMatch {
   // The match ended because the other player left or went silent.
   bool otherGone() const { return otherGone_; }
 
+  // The joining side's try at reaching the host, from 1 (0 before the
+  // first pump).
+  int connectAttempt() const { return attempt_; }
+  // The match ended because the host could not be reached; then the tries
+  // can start over, at `now`, with the same host (false otherwise).
+  bool unreachable() const { return unreachable_; }
+  bool retryJoin(uint32_t now);
+
+  // How long the steps have been waiting for the other side's inputs; 0
+  // while they run (and outside a match).
+  uint32_t stalledForMs(uint32_t now) const {
+    return phase_ == Phase::kPlaying && lockstep_ ? lockstep_->blockedFor(now) : 0;
+  }
+
   // After the other player left or went silent, this side can wait for
   // them to come back (the same side, restarted): the host listens again,
   // the joining side tries the host again, and the match goes on at the
@@ -83,6 +101,8 @@ class CNetMatch {
   void resumeStaying(uint32_t now);
   // The host lets go of a player who could not play and waits for the next.
   bool backToWaiting();
+  // The joining side: tries the host again while tries are left.
+  void nextAttempt(uint32_t now);
   void end(const std::string& message, bool tellPeer, uint8_t reason, uint32_t step);
 
   CNetLink link_;
@@ -99,6 +119,11 @@ class CNetMatch {
   uint64_t rejoinHash_ = 0;
   Bytes history_;  // a newcomer's: what the staying side sent
   uint32_t agreeingSince_ = 0;
+  std::string hostName_;  // joining: as the player gave it
+  uint16_t hostPort_ = 0;
+  int attempt_ = 0;
+  uint32_t attemptSince_ = 0;
+  bool unreachable_ = false;
   std::string notice_;
 };
 

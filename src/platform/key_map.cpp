@@ -25,6 +25,7 @@ const KeyBinding kBindings[] = {
     {SDLK_KP_ENTER, "keypad enter", 0, 0, AppCommand::kEnter},
     {SDLK_F2, "f2", 0, 0, AppCommand::kHandOver},
     {SDLK_r, "r", 0, 0, AppCommand::kWaitForOther},
+    {SDLK_F11, "f11", 0, 0, AppCommand::kFullScreen},
 };
 
 }  // namespace

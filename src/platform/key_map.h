@@ -6,7 +6,7 @@
 
 #include <string>
 
-enum class AppCommand { kNone, kQuit, kHelp, kPause, kSound, kEnter, kHandOver, kWaitForOther };
+enum class AppCommand { kNone, kQuit, kHelp, kPause, kSound, kEnter, kHandOver, kWaitForOther, kFullScreen };
 
 struct KeyBinding {
   int key;           // an SDL key symbol

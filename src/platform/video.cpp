@@ -22,6 +22,10 @@ int g_windowWidth = kDrawingSize;
 int g_windowHeight = kDrawingSize;
 int g_bitsPerPixel = 0;
 bool g_fullScreen = false;
+// The desktop's size before our first mode, which full screen fills; and
+// the window's size to come back to.
+int g_desktopWidth = 0, g_desktopHeight = 0;
+int g_windowedWidth = kDrawingSize, g_windowedHeight = kDrawingSize;
 
 Uint32 videoFlags() {
   Uint32 flags = SDL_RESIZABLE;
@@ -100,6 +104,11 @@ bool initVideo() {
     return false;
   }
   g_bitsPerPixel = info->vfmt->BitsPerPixel;
+  // Read once: after a mode is set, SDL reports that mode instead.
+  if (g_desktopWidth <= 0 || g_desktopHeight <= 0) {
+    g_desktopWidth = info->current_w;
+    g_desktopHeight = info->current_h;
+  }
   return true;
 }
 
@@ -110,13 +119,51 @@ bool isHeadless() {
 
 bool setVideoMode(bool fullScreen) {
   g_fullScreen = fullScreen;
-  if (!openWindow(kDrawingSize, kDrawingSize)) {
-    std::fprintf(stderr, "Could not open the %dx%d window: %s\n", kDrawingSize, kDrawingSize, SDL_GetError());
+  g_windowedWidth = g_windowedHeight = kDrawingSize;
+  int width = kDrawingSize, height = kDrawingSize;
+  if (fullScreen && g_desktopWidth > 0 && g_desktopHeight > 0) {
+    width = g_desktopWidth;
+    height = g_desktopHeight;
+  }
+  if (!openWindow(width, height)) {
+    std::fprintf(stderr, "Could not open the %dx%d window: %s\n", width, height, SDL_GetError());
     return false;
   }
-  g_windowWidth = kDrawingSize;
-  g_windowHeight = kDrawingSize;
+  g_windowWidth = width;
+  g_windowHeight = height;
   return true;
+}
+
+bool setFullScreen(bool fullScreen) {
+  if (fullScreen == g_fullScreen) return true;
+  const bool was = g_fullScreen;
+  int width = g_windowedWidth, height = g_windowedHeight;
+  if (fullScreen) {
+    g_windowedWidth = g_windowWidth;
+    g_windowedHeight = g_windowHeight;
+    // A desktop SDL could not measure: the window's own size, full screen.
+    width = g_desktopWidth > 0 ? g_desktopWidth : g_windowWidth;
+    height = g_desktopHeight > 0 ? g_desktopHeight : g_windowHeight;
+  }
+  g_fullScreen = fullScreen;
+  if (!openWindow(width, height)) {
+    std::fprintf(stderr, "Could not switch to a %dx%d %s: %s\n", width, height,
+                 fullScreen ? "full screen" : "window", SDL_GetError());
+    g_fullScreen = was;
+    openWindow(g_windowWidth, g_windowHeight);
+    return false;
+  }
+  g_windowWidth = width;
+  g_windowHeight = height;
+  if (Device* d = device()) d->setWindowSize(width, height);
+  return true;
+}
+
+bool isFullScreen() { return g_fullScreen; }
+
+void windowSize(int& width, int& height) {
+  width = g_windowWidth;
+  height = g_windowHeight;
 }
 
 bool createDevice() {
@@ -145,6 +192,8 @@ void setCaption(const std::string& title) { SDL_WM_SetCaption(title.c_str(), tit
 
 void handleResize(int width, int height) {
   if (width <= 0 || height <= 0) return;
+  // Full screen keeps the screen's size; a stray resize must not shrink it.
+  if (g_fullScreen) return;
   if (!openWindow(width, height)) return;
   g_windowWidth = width;
   g_windowHeight = height;

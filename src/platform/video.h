@@ -14,8 +14,17 @@ bool initVideo();
 // True when SDL runs its dummy video driver: no OpenGL, the null device.
 bool isHeadless();
 
-// Opens the 512 x 512 resizable window (full screen when asked).
+// Opens the 512 x 512 resizable window, or fills the desktop when asked for
+// full screen.
 bool setVideoMode(bool fullScreen);
+
+// Switches between the window and the whole screen, keeping the device; the
+// drawing space is letterboxed into either. The window comes back at the size
+// it had. False, with one line on standard error, when SDL refused (the mode
+// is then as it was).
+bool setFullScreen(bool fullScreen);
+bool isFullScreen();
+void windowSize(int& width, int& height);
 
 // Creates the device for the current video mode with its fixed states.
 // Prints the device error messages with their captions and returns false

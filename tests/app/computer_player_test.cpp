@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <sstream>
 
+#include "ai/computer_player.h"
 #include "app/app.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
@@ -115,6 +117,57 @@ TEST(ComputerPlayer, F2HandsPlayerTwoToTheComputerAndBack) {
   EXPECT_GT(std::fabs(x(8) - x(0)), 20.0f) << "the computer drove off to its place";
   EXPECT_EQ(at[10].substr(0, 20), "computer 0 keys 0000") << "handed back with every key let go";
   EXPECT_EQ(at[12].substr(0, 20), "computer 0 keys 0001") << "the arrows steer again";
+}
+
+// Each level plays player 1 from the match's start, driven after every frame
+// (a step each), for eight seconds: long enough to settle where to park and
+// steer there, too short for a purchase (the bowl is not yet full). Its
+// first key press comes once its first look-ahead is done; the world hash
+// tells whether two runs played the same.
+struct LevelRun {
+  int firstPress = -1;
+  int presses = 0;
+  uint64_t hash = 0;
+};
+
+LevelRun runAtLevel(ComputerLevel level, unsigned seed) {
+  GameScript s;
+  s.seed = seed;
+  s.durationMs = 8000;
+  auto computer = std::make_shared<CComputerPlayer>(1, seed * 7919u, level);
+  auto step = std::make_shared<int>(0);
+  const auto r = runGame(s, [computer, step](CApplication& app, uint32_t) {
+    std::vector<PlayerInput> inputs;
+    computer->step(*app.game(), app.drag(), inputs);
+    ++*step;
+    for (const PlayerInput& in : inputs) {
+      if (in.action == PlayerAction::kKeyDown) std::printf("PRESS %d\n", *step);
+      applyPlayerInput(in, *app.game(), app.drag());
+    }
+  });
+  EXPECT_TRUE(r.started && !r.crashed) << r.output;
+  LevelRun run;
+  run.hash = r.hash;
+  std::sscanf(r.output.c_str() + std::min(r.output.size(), r.output.find("PRESS ")), "PRESS %d", &run.firstPress);
+  run.presses = countLines(r.output, "PRESS");
+  return run;
+}
+
+TEST(ComputerPlayer, AnEasierLevelIsSlowerOnTheKeysAndEachRepeatsItsGame) {
+  const unsigned seed = 12;
+  const LevelRun hard = runAtLevel(ComputerLevel::kHard, seed);
+  const LevelRun normal = runAtLevel(ComputerLevel::kNormal, seed);
+  const LevelRun easy = runAtLevel(ComputerLevel::kEasy, seed);
+  ASSERT_GT(hard.firstPress, 0) << "hard never steered";
+  EXPECT_GT(normal.firstPress, hard.firstPress);
+  EXPECT_GT(easy.firstPress, normal.firstPress);
+  EXPECT_LT(easy.presses, hard.presses) << "easy's keys wait longer between presses";
+  EXPECT_NE(easy.hash, hard.hash);
+  EXPECT_NE(normal.hash, hard.hash);
+  const LevelRun again = runAtLevel(ComputerLevel::kEasy, seed);
+  EXPECT_EQ(again.firstPress, easy.firstPress);
+  EXPECT_EQ(again.presses, easy.presses);
+  EXPECT_EQ(again.hash, easy.hash) << "the same seed and level played another game";
 }
 
 }  // namespace

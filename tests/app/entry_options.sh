@@ -8,12 +8,12 @@ scratch=$(mktemp -d /tmp/vesicor-options-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
 
-for args in "--bogus" "--computer 3" "--computer"; do
+for args in "--bogus" "--computer 3" "--computer" "--level expert" "--two-players --computer 2"; do
   # shellcheck disable=SC2086
   "$game" $args >"$scratch/out" 2>"$scratch/err"
   code=$?
   lines=$(wc -l <"$scratch/err")
-  if [ "$code" -eq 2 ] && [ "$lines" -eq 1 ] && grep -q "usage: vesicor \[--computer 1|2\]" "$scratch/err" &&
+  if [ "$code" -eq 2 ] && [ "$lines" -eq 1 ] && grep -q "usage: vesicor \[--two-players | --computer 1|2" "$scratch/err" &&
       [ ! -s "$scratch/out" ]; then
     echo "ok: $args refused"
   else

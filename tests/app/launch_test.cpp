@@ -24,22 +24,27 @@ bool parse(const Args& args, CommandLine& line, std::string& error) {
   return parseCommandLine(static_cast<int>(argv.size()), argv.data(), line, error);
 }
 
-TEST(CommandLine, ReadsTheComputersSideHostAndJoin) {
+TEST(CommandLine, ReadsTheComputersSideLevelHostAndJoinAndOpensTheMenuOnlyWithoutAMatch) {
   using Mode = CommandLine::Mode;
+  using L = ComputerLevel;
   const struct {
     Args args;
     int computer;
     Mode mode;
     const char* host;
     int port;
+    bool menu;
+    L level;
   } cases[] = {
-      {{}, 0, Mode::kLocal, "", 0},
-      {{"--computer", "2"}, 2, Mode::kLocal, "", 0},
-      {{"--computer=1"}, 1, Mode::kLocal, "", 0},
-      {{"--host"}, 0, Mode::kHost, "", 28470},
-      {{"--host", "5000", "--computer", "1"}, 1, Mode::kHost, "", 5000},
-      {{"--join", "192.168.1.20"}, 0, Mode::kJoin, "192.168.1.20", 28470},
-      {{"--join", "box.lan:6000"}, 0, Mode::kJoin, "box.lan", 6000},
+      {{}, 0, Mode::kLocal, "", 0, true, L::kNormal},
+      {{"--level", "hard"}, 0, Mode::kLocal, "", 0, true, L::kHard},
+      {{"--two-players"}, 0, Mode::kLocal, "", 0, false, L::kNormal},
+      {{"--computer", "2"}, 2, Mode::kLocal, "", 0, false, L::kNormal},
+      {{"--computer=1", "--level=easy"}, 1, Mode::kLocal, "", 0, false, L::kEasy},
+      {{"--host"}, 0, Mode::kHost, "", 28470, false, L::kNormal},
+      {{"--host", "5000", "--computer", "1"}, 1, Mode::kHost, "", 5000, false, L::kNormal},
+      {{"--join", "192.168.1.20"}, 0, Mode::kJoin, "192.168.1.20", 28470, false, L::kNormal},
+      {{"--join", "box.lan:6000"}, 0, Mode::kJoin, "box.lan", 6000, false, L::kNormal},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.empty() ? "nothing" : c.args[0]);
@@ -50,6 +55,8 @@ TEST(CommandLine, ReadsTheComputersSideHostAndJoin) {
     EXPECT_EQ(line.mode, c.mode);
     EXPECT_EQ(line.host, c.host);
     EXPECT_EQ(line.port, c.port);
+    EXPECT_EQ(line.menu, c.menu);
+    EXPECT_EQ(line.level, c.level);
   }
 }
 
@@ -59,6 +66,8 @@ TEST(CommandLine, RefusesAnythingElseSayingWhy) {
       {{"--computer", "two"}, "not two"}, {{"--fullscreen"}, "unknown option --fullscreen"},
       {{"2"}, "unknown option 2"}, {{"--join"}, ""}, {{"--join", ":6000"}, ""}, {{"--join", "box:70000"}, ""},
       {{"--host", "0"}, ""}, {{"--host", "--join", "x"}, ""}, {{"--join", "box", "--computer", "1"}, ""},
+      {{"--level"}, "easy, normal or hard"}, {{"--level", "expert"}, "not expert"},
+      {{"--two-players", "--computer", "2"}, "alone"},
   };
   for (const auto& [args, mentions] : cases) {
     CommandLine line;

@@ -27,13 +27,20 @@ TEST(Options, SavedOptionsReadBackAndOnlyTheirOwnFileIsWritten) {
   options.muted = options.hintShown = true;
   ASSERT_TRUE(saveOptions(options));
   options.volume = 0.25f;  // a second save replaces the first
+  options.fullScreen = true;
+  options.level = "easy";
+  options.matchLength = "long";
+  options.joinAddress = "box.lan:5000";
+  options.hostPort = 0;
   ASSERT_TRUE(saveOptions(options));
-  EXPECT_EQ(folder.read("data/options.xml"),
-            "<Options>\n  <Volume>\n    0.25\n  </Volume>\n  <Muted>\n    1\n  </Muted>\n"
-            "  <HintShown>\n    1\n  </HintShown>\n</Options>\n");
+  EXPECT_EQ(folder.read("data/options.xml").rfind("<Options>\n  <Volume>\n    0.25\n  </Volume>\n", 0), 0u);
+  testing::internal::CaptureStderr();
   const COptions loaded = loadOptions();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_FLOAT_EQ(loaded.volume, 0.25f);
-  EXPECT_TRUE(loaded.muted && loaded.hintShown);
+  EXPECT_TRUE(loaded.muted && loaded.hintShown && loaded.fullScreen);
+  EXPECT_EQ(loaded.level + " " + loaded.matchLength + " " + loaded.joinAddress + " " + std::to_string(loaded.hostPort),
+            "easy long box.lan:5000 0");
   EXPECT_EQ(folder.read("data/settings.xml"), "<Settings><!-- mine --></Settings>\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("data")), fs::directory_iterator()), 2);
 }
@@ -56,6 +63,10 @@ TEST(Options, OddFilesAreReadAsFarAsTheyGoWithOneLineForWhatIsNot) {
       {"volume = 0.5", 0.8f, false, false, 1},
       {"", 0.8f, false, false, 1},
       {"/", 0.8f, false, false, 1},
+      // Words the menu does not offer, a port no socket has, a flag that is
+      // not one: each falls back, all in one line.
+      {"<Options><Level>expert</Level><MatchLength>epic</MatchLength><Muted>1</Muted></Options>", 0.8f, true, false, 1},
+      {"<Options><HostPort>70000</HostPort><FullScreen>2</FullScreen></Options>", 0.8f, false, false, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text ? c.text : "no file");

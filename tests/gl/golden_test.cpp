@@ -154,4 +154,28 @@ TEST(GoldenPictures, ResultNewMatchPauseAndHelp) {
                 });
 }
 
+// The title menu over the board that plays itself, its options page, the
+// join page with an address typed, and a match chosen there against the
+// computer, its sides named by the bars and under the turn banner.
+TEST(GoldenPictures, TitleMenuOptionsJoinAndANamedMatch) {
+  GameScript s;
+  s.seed = 14;
+  s.frontDoor = true;
+  s.durationMs = 3000;
+  s.optionsXml = "<Options><HintShown>1</HintShown></Options>";
+  uint32_t at = 600;
+  auto key = [&s, &at](SDLKey k) {
+    s.events.push_back({at, keyEvent(true, k)});
+    s.events.push_back({at + 8, keyEvent(false, k)});
+    at += 32;
+  };
+  for (SDLKey k : {SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN}) key(k);  // options
+  at = 1000;
+  for (SDLKey k : {SDLK_ESCAPE, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN}) key(k);  // join
+  for (char c : std::string("192.168.1.20:5000")) key(static_cast<SDLKey>(c));
+  at = 2000;
+  for (SDLKey k : {SDLK_ESCAPE, SDLK_DOWN, SDLK_RETURN}) key(k);  // against the computer
+  runAndCompare(s, {{496, "menu"}, {800, "options"}, {1904, "join"}, {2896, "computer_match"}});
+}
+
 }  // namespace

@@ -2,7 +2,11 @@
 // one simulated clock, with a stand-in world that folds in its steps: how a
 // match ends, and who may join it.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -238,6 +242,91 @@ TEST(NetworkMatch, AJoinerThatGetsNoAgreementFromTheHostSaysSo) {
     mute.service(1);
   }
   EXPECT_EQ(joiner.match.endMessage(), "The host did not agree on a match within 5 seconds.");
+}
+
+TEST(NetworkMatch, AJoinerTriesAHostThatNeverAnswersAgainThenSaysWhatToCheckAndCanTryAgain) {
+  // A port held by a plain socket: the tries reach it and nothing answers.
+  const int deaf = socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_GE(deaf, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ASSERT_EQ(bind(deaf, reinterpret_cast<sockaddr*>(&address), size), 0);
+  ASSERT_EQ(getsockname(deaf, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  const uint16_t port = ntohs(address.sin_port);
+  const std::string failure = "Could not reach 127.0.0.1 on port " + std::to_string(port) +
+                              ". Check the address and the port, and that the host's firewall lets UDP port " +
+                              std::to_string(port) + " through.";
+
+  Side joiner;
+  std::string error;
+  EXPECT_FALSE(joiner.match.join("nobody..here", port, terms(), error));
+  EXPECT_EQ(error, "Cannot find the host nobody..here. Check the name, or use the address the host's window shows "
+                   "(such as 192.168.1.20).");
+  ASSERT_TRUE(joiner.match.join("127.0.0.1", port, terms(), error)) << error;
+  uint32_t now = 1000;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round == 0 ? "first tries" : "tried again");
+    const uint32_t start = now;
+    std::vector<int> attempts;
+    int datagrams = 0;
+    joiner.frame(now);
+    while (joiner.match.phase() == CNetMatch::Phase::kConnecting && std::chrono::steady_clock::now() < until) {
+      if (attempts.empty() || attempts.back() != joiner.match.connectAttempt()) {
+        attempts.push_back(joiner.match.connectAttempt());
+      }
+      now += 16;
+      joiner.frame(now);
+      char buf[256];
+      while (recv(deaf, buf, sizeof buf, MSG_DONTWAIT) > 0) ++datagrams;
+    }
+    ASSERT_EQ(joiner.match.phase(), CNetMatch::Phase::kEnded);
+    EXPECT_EQ(joiner.match.endMessage(), failure);
+    EXPECT_TRUE(joiner.match.unreachable());
+    const std::vector<int> expected = {1, 2, 3, 4, 5, 6, 7};
+    EXPECT_EQ(attempts, expected);
+    const uint32_t all = CNetMatch::kConnectAttempts * CNetMatch::kConnectAttemptMs;
+    EXPECT_GE(now - start, all);
+    EXPECT_LT(now - start, all + CNetMatch::kConnectAttempts * 16);  // each try ends on a frame
+    // Each try knocked afresh.
+    EXPECT_GE(datagrams, CNetMatch::kConnectAttempts);
+    if (round == 0) {
+      ASSERT_TRUE(joiner.match.retryJoin(now));
+      EXPECT_FALSE(joiner.match.unreachable());
+      EXPECT_EQ(joiner.match.endMessage(), "");
+    }
+  }
+  close(deaf);
+}
+
+TEST(NetworkMatch, TheStepsThatWaitForTheOtherSidesInputsAreCountedAndStopCountingWhenTheyCome) {
+  Pair pair;
+  pair.run(2000);
+  ASSERT_EQ(pair.host.match.phase(), CNetMatch::Phase::kPlaying);
+  uint32_t longest = 0;
+  for (int i = 0; i < 1000; ++i) {
+    pair.run(1);
+    longest = std::max(longest, pair.host.match.stalledForMs(pair.now));
+  }
+  EXPECT_LT(longest, 100u);
+  pair.joiner.silent = true;
+  const uint32_t silentAt = pair.now;
+  while (pair.host.match.stalledForMs(pair.now) < 500 && pair.now - silentAt < 3000) pair.run(1);
+  // The inputs already sent cover the input delay; after that, every
+  // frame's wait counts.
+  const uint32_t delayMs = pair.host.match.lockstep()->delay() * CLockstep::kStepMs;
+  EXPECT_GE(pair.now - silentAt, 500u);
+  EXPECT_LE(pair.now - silentAt, 500 + delayMs + 2 * 16);
+  const uint32_t stepWhenSilent = pair.host.match.lockstep()->nextStep();
+  pair.joiner.silent = false;
+  const uint32_t backAt = pair.now;
+  while (pair.host.match.stalledForMs(pair.now) > 0 && pair.now - backAt < 3000) pair.run(1);
+  EXPECT_LT(pair.now - backAt, 200u);
+  pair.run(500);
+  EXPECT_GT(pair.host.match.lockstep()->nextStep(), stepWhenSilent + 20);
+  EXPECT_EQ(pair.host.match.phase(), CNetMatch::Phase::kPlaying);
 }
 
 TEST(NetworkLink, EverythingSentBeforeTheGoodbyeArrivesBeforeIt) {

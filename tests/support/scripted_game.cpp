@@ -52,6 +52,7 @@ std::string makeRunFolder(const GameScript& s) {
   }
   if (failed) return {};
   if (!s.settingsXml.empty()) std::ofstream(root + "/data/settings.xml") << s.settingsXml;
+  if (!s.optionsXml.empty()) std::ofstream(root + "/data/options.xml") << s.optionsXml;
   std::ofstream(root + "/data/app_settings.xml")
       << (s.appSettingsXml.empty() ? "<Settings><Debug>0</Debug><SpriteDevice>1</SpriteDevice></Settings>\n"
                                    : s.appSettingsXml);
@@ -183,14 +184,17 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
 
   CApplication app;
   size_t next = 0;
+  std::vector<TimedEvent> events = s.events;
   app.setEventSource([&](SDL_Event& e) {
-    if (next >= s.events.size() || s.events[next].tick + start > now) return false;
-    e = s.events[next++].event;
+    if (next >= events.size() || events[next].tick + start > now) return false;
+    e = events[next++].event;
     return true;
   });
+  bool typedHostPort = false;
   app.setStepObserver([&steps] { ++steps; });
   app.setSeed(s.seed);
   for (int player : s.computers) app.setComputer(player, true);
+  app.setFrontDoor(s.frontDoor);
   if (s.netRole != 0) {
     net::CNetGame::Where where;
     where.hosting = s.netRole == 1;
@@ -226,11 +230,29 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
         app.runFrame(now);
       }
       ++frames;
+      if (g_hostPort && g_hostPort->load() == 0 && app.network() && app.network()->where().hosting) {
+        g_hostPort->store(app.network()->listeningPort());  // hosted from the menu
+      }
       if (hook) hook(app, now - start);
       for (; nextCheckpoint < s.hashAt.size() && s.hashAt[nextCheckpoint] <= now - start; ++nextCheckpoint) {
         result << "checkpoint " << std::hex << worldHash(app) << std::dec << "\n";
       }
       if (s.stopWhenOver && app.game()->gameOver) break;
+      if (s.typeHostPortAt != 0 && !typedHostPort && now - start >= s.typeHostPortAt && g_hostPort &&
+          g_hostPort->load() != 0) {
+        // Types where the other side hosts, then Enter, from the next frame on.
+        std::vector<TimedEvent> typing;
+        uint32_t at = now - start + 16;
+        for (char c : "127.0.0.1:" + std::to_string(g_hostPort->load())) {
+          typing.push_back({at, keyEvent(true, static_cast<SDLKey>(c))});
+          typing.push_back({at += 16, keyEvent(false, static_cast<SDLKey>(c))});
+        }
+        typing.push_back({at + 16, keyEvent(true, SDLK_RETURN)});
+        events.insert(events.begin() + static_cast<std::ptrdiff_t>(next), typing.begin(), typing.end());
+        std::stable_sort(events.begin() + static_cast<std::ptrdiff_t>(next), events.end(),
+                         [](const TimedEvent& a, const TimedEvent& b) { return a.tick < b.tick; });
+        typedHostPort = true;
+      }
     }
   }
   if (started) {

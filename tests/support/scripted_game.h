@@ -25,6 +25,11 @@ struct GameScript {
   std::string gfxDir = "data/gfx", partsDir = "data/parts", sfxDir = "data/sfx";
   std::string settingsXml;     // written as data/settings.xml when not empty
   std::string appSettingsXml;  // written as data/app_settings.xml when not empty
+  std::string optionsXml;      // written as data/options.xml when not empty
+  bool frontDoor = false;      // opens on the title menu, as the game with no option
+  // With runGamesTogether: from this game time on, once the other side hosts
+  // (from the menu too), types "127.0.0.1:PORT" and Enter on the join page.
+  uint32_t typeHostPortAt = 0;
   uint32_t durationMs = 0;
   std::vector<TimedEvent> events;
   std::vector<uint32_t> hashAt;  // extra checkpoints (game ms) whose hashes are reported

@@ -1,24 +1,77 @@
 // Measures how well the computer player plays: seeded headless matches to a
 // small target, either the computer (player 2) against a player 1 who never
 // touches anything, or the computer against itself. Usage, from the
-// repository root: vesicor_ai_match idle|self [matches] [target] [first seed].
-// Exits 0 when the computer beats the idle player every time, or when each
-// side wins 40 to 60 % against itself.
+// repository root:
+//   vesicor_ai_match idle|self [matches] [target] [first seed]
+//                    [--level1 easy|normal|hard] [--level2 easy|normal|hard]
+// Without a level the game's own computers play (at their default level).
+// With one, the computers are driven here at the levels given (the other
+// side at the default). Exits 0 when the computer beats the idle player
+// every time; against itself when each side wins 40 to 60 % at equal levels,
+// or the higher level wins at least 80 % at unequal ones.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "ai/computer_player.h"
+#include "app/app.h"
+#include "game/game_manager.h"
+#include "game/player_input.h"
 #include "support/scripted_game.h"
 
-int main(int argc, char** argv) {
-  const std::string mode = argc > 1 ? argv[1] : "idle";
-  const int matches = argc > 2 ? std::atoi(argv[2]) : (mode == "self" ? 20 : 10);
-  const int target = argc > 3 ? std::atoi(argv[3]) : 9000;
-  const unsigned firstSeed = argc > 4 ? static_cast<unsigned>(std::atoi(argv[4])) : 2000;
-  if ((mode != "idle" && mode != "self") || matches <= 0 || target <= 5000) {
-    std::fprintf(stderr, "usage: vesicor_ai_match idle|self [matches] [target above 5000] [first seed]\n");
-    return 2;
+namespace {
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: vesicor_ai_match idle|self [matches] [target above 5000] [first seed] "
+               "[--level1 easy|normal|hard] [--level2 easy|normal|hard]\n");
+  return 2;
+}
+
+// Plays the given sides with computers at their levels, after every frame
+// (one step a frame), seeded as the game seeds its own.
+testing_support::FrameHook levelDriver(unsigned gameSeed, const std::vector<int>& players,
+                                       const ComputerLevel levels[2]) {
+  auto computers = std::make_shared<std::vector<std::unique_ptr<CComputerPlayer>>>();
+  for (int player : players) {
+    const uint32_t seed = gameSeed * 2654435761u ^ static_cast<uint32_t>(player) * 0x9E3779B9u;
+    computers->push_back(std::make_unique<CComputerPlayer>(player, seed, levels[player - 1]));
   }
+  auto inputs = std::make_shared<std::vector<PlayerInput>>();
+  return [computers, inputs](CApplication& app, uint32_t) {
+    for (auto& computer : *computers) {
+      inputs->clear();
+      computer->step(*app.game(), app.drag(), *inputs);
+      for (const PlayerInput& in : *inputs) applyPlayerInput(in, *app.game(), app.drag());
+    }
+  };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> positional;
+  ComputerLevel levels[2] = {kDefaultComputerLevel, kDefaultComputerLevel};
+  bool levelled = false;
+  for (int i = 1; i < argc; ++i) {
+    const bool one = std::strcmp(argv[i], "--level1") == 0, two = std::strcmp(argv[i], "--level2") == 0;
+    if (!one && !two) {
+      positional.push_back(argv[i]);
+      continue;
+    }
+    if (i + 1 >= argc || !parseLevel(argv[i + 1], levels[one ? 0 : 1])) return usage();
+    levelled = true;
+    ++i;
+  }
+  auto arg = [&](size_t k) { return k < positional.size() ? positional[k].c_str() : nullptr; };
+  const std::string mode = arg(0) ? arg(0) : "idle";
+  const int matches = arg(1) ? std::atoi(arg(1)) : (mode == "self" ? 20 : 10);
+  const int target = arg(2) ? std::atoi(arg(2)) : 9000;
+  const unsigned firstSeed = arg(3) ? static_cast<unsigned>(std::atoi(arg(3))) : 2000;
+  if ((mode != "idle" && mode != "self") || matches <= 0 || target <= 5000 || positional.size() > 4) return usage();
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   const std::string t = std::to_string(target);
   const std::string settings =
@@ -26,6 +79,7 @@ int main(int argc, char** argv) {
       "<P1_TargetValue>\n" + t + "\n</P1_TargetValue>\n<P2_TargetValue>\n" + t + "\n</P2_TargetValue>\n"
       "<TurnLength>\n5000\n</TurnLength>\n<ChangeTime>\n749\n</ChangeTime>\n"
       "<DraggingAllowed>\n0\n</DraggingAllowed>\n</Settings>\n";
+  const std::vector<int> players = mode == "self" ? std::vector<int>{1, 2} : std::vector<int>{2};
 
   int wins[3] = {0, 0, 0};  // nobody, player 1, player 2
   std::printf("%6s %10s %10s %8s %7s\n", "seed", "player 1", "player 2", "winner", "minutes");
@@ -35,8 +89,13 @@ int main(int argc, char** argv) {
     script.settingsXml = settings;
     script.durationMs = 15 * 60000;
     script.stopWhenOver = true;
-    script.computers = mode == "self" ? std::vector<int>{1, 2} : std::vector<int>{2};
-    const testing_support::GameRunResult r = testing_support::runGame(script);
+    testing_support::FrameHook hook;
+    if (levelled) {
+      hook = levelDriver(script.seed, players, levels);
+    } else {
+      script.computers = players;
+    }
+    const testing_support::GameRunResult r = testing_support::runGame(script, hook);
     if (!r.started || r.crashed) {
       std::fprintf(stderr, "seed %u did not run\n%s", script.seed, r.output.c_str());
       return 1;
@@ -48,12 +107,18 @@ int main(int argc, char** argv) {
                 winner == 0 ? "none" : (winner == 1 ? "1" : "2"), r.steps * 16 / 60000.0);
     std::fflush(stdout);
   }
-  std::printf("%s, %d matches to %d: player 1 won %d, player 2 won %d, undecided %d\n",
+  const std::string who1 = levelled ? std::string(" (") + levelName(levels[0]) + ")" : "";
+  const std::string who2 = levelled ? std::string(" (") + levelName(levels[1]) + ")" : "";
+  std::printf("%s, %d matches to %d: player 1%s won %d, player 2%s won %d, undecided %d\n",
               mode == "self" ? "computer against computer" : "computer (player 2) against an idle player 1",
-              matches, target, wins[1], wins[2], wins[0]);
+              matches, target, mode == "self" ? who1.c_str() : "", wins[1], who2.c_str(), wins[2], wins[0]);
   bool good = false;
   if (mode == "idle") {
     good = wins[2] == matches;
+  } else if (levels[0] != levels[1]) {
+    // The levels are declared weakest first.
+    const int stronger = levels[0] > levels[1] ? 1 : 2;
+    good = wins[stronger] * 10 >= matches * 8;
   } else {
     good = wins[1] * 10 >= matches * 4 && wins[1] * 10 <= matches * 6 && wins[2] * 10 >= matches * 4 &&
            wins[2] * 10 <= matches * 6;

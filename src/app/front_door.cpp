@@ -1,0 +1,326 @@
+// The title menu's pages, their keys and mouse, and their panels; see
+// front_door.h.
+#include "app/front_door.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+#include "ai/computer_level.h"
+#include "app/match_length.h"
+#include "render/text_label.h"
+
+namespace {
+
+constexpr float kCentreX = 256;
+constexpr float kTop = 120;
+// The overlay's margin between the panel's edge and its text.
+constexpr float kPanelMargin = 10;
+constexpr size_t kLongestAddress = 60;
+constexpr float kVolumeStep = 0.1f;
+
+const char* const kLevels[] = {"easy", "normal", "hard"};
+
+// The next of a few names, `direction` steps on, wrapping round.
+template <typename Names, typename NameOf>
+std::string cycle(const Names& names, size_t count, const std::string& current, int direction, NameOf nameOf) {
+  size_t at = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (current == nameOf(names[i])) at = i;
+  }
+  const size_t next = (at + count + static_cast<size_t>(direction % static_cast<int>(count) + static_cast<int>(count))) % count;
+  return nameOf(names[next]);
+}
+
+std::string percent(float volume) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d%%", static_cast<int>(std::lround(volume * 100)));
+  return text;
+}
+
+bool isAddressCharacter(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == ':' ||
+         c == '-' || c == '_' || c == '[' || c == ']';
+}
+
+}  // namespace
+
+struct CFrontDoor::Item {
+  std::string text;
+  bool value;  // left and right change it
+};
+
+CFrontDoor::CFrontDoor() = default;
+CFrontDoor::~CFrontDoor() { release(); }
+
+void CFrontDoor::open(COptions& options, const std::string& message) {
+  options_ = &options;
+  message_ = message;
+  typing_ = options.joinAddress;
+  page_ = Page::kTitle;
+  selected_ = 0;
+  shown_ = true;
+  redraw();
+}
+
+void CFrontDoor::hide() {
+  shown_ = false;
+  panel_.hide();
+  if (highlight_) highlight_->setHidden(true);
+}
+
+void CFrontDoor::show() {
+  shown_ = true;
+  redraw();
+}
+
+void CFrontDoor::release() {
+  panel_.release();
+  highlight_.reset();
+  shown_ = false;
+}
+
+std::vector<CFrontDoor::Item> CFrontDoor::items() const {
+  const COptions& o = *options_;
+  switch (page_) {
+    case Page::kTitle:
+      return {{"Two players", false},
+              {"Against the computer (" + o.level + ")", true},
+              {"Host a network match", false},
+              {"Join a network match", false},
+              {"Options", false},
+              {"Help", false},
+              {"Quit", false}};
+    case Page::kOptions:
+      return {{std::string("Match length: ") + matchLengthNamed(o.matchLength).label, true},
+              {"Volume: " + percent(o.volume), true},
+              {std::string("Full screen: ") + (o.fullScreen ? "on" : "off"), true},
+              {"Computer level: " + o.level, true},
+              {"Write the match length into settings.xml", false},
+              {"Back", false}};
+    case Page::kJoin:
+      return {{"Address: " + typing_ + "_", false}, {"Join", false}, {"Back", false}};
+  }
+  return {};
+}
+
+std::vector<std::string> CFrontDoor::header() const {
+  switch (page_) {
+    case Page::kTitle:
+      return {"V E S I C O R", "Steer the blood into your collector:", "the first above the target wins.", ""};
+    case Page::kOptions:
+      return {"OPTIONS", ""};
+    case Page::kJoin:
+      return {"JOIN A NETWORK MATCH", "", "Type the host's address, with :port", "if it is not 28470.", ""};
+  }
+  return {};
+}
+
+int CFrontDoor::lineOfItem(int item) const { return static_cast<int>(header().size()) + item; }
+
+std::vector<std::string> CFrontDoor::lines() const {
+  std::vector<std::string> out = header();
+  const std::vector<Item> list = items();
+  for (size_t i = 0; i < list.size(); ++i) {
+    const bool chosen = static_cast<int>(i) == selected_;
+    out.push_back(chosen ? (list[i].value ? "< " + list[i].text + " >" : "> " + list[i].text + " <") : list[i].text);
+  }
+  out.push_back("");
+  switch (page_) {
+    case Page::kTitle:
+      out.push_back("Arrows: choose   Enter: start   Esc: quit");
+      break;
+    case Page::kOptions:
+      out.push_back("Left, Right: change   Esc: back");
+      break;
+    case Page::kJoin:
+      out.push_back("Enter: join   Esc: back");
+      break;
+  }
+  if (!message_.empty()) {
+    out.push_back("");
+    size_t start = 0;
+    while (start <= message_.size()) {
+      const size_t end = message_.find('\n', start);
+      out.push_back(message_.substr(start, end == std::string::npos ? std::string::npos : end - start));
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+  }
+  return out;
+}
+
+float CFrontDoor::lineCentreY(int line) const { return kTop + kPanelMargin + (static_cast<float>(line) + 0.5f) * kGlyphHeight; }
+
+void CFrontDoor::redraw() {
+  if (!shown_ || !options_) return;
+  std::vector<std::string> all = lines();
+  const int chosenLine = lineOfItem(selected_);
+  const std::string chosenText = all[static_cast<size_t>(chosenLine)];
+  // The chosen line is drawn again in its own colour over a gap of its width.
+  all[static_cast<size_t>(chosenLine)] = std::string(chosenText.size(), ' ');
+  std::string text;
+  for (size_t i = 0; i < all.size(); ++i) text += (i ? "\n" : "") + all[i];
+  panel_.show(text, kCentreX, kTop);
+  if (!highlight_) highlight_ = std::make_unique<CTextLabel>(0, false);
+  highlight_->setText(chosenText);
+  highlight_->setColor(1.0f, 0.85f, 0.3f, 1.0f);
+  highlight_->setPosition(kCentreX, lineCentreY(chosenLine) - kGlyphHeight * 0.5f, CTextLabel::kCentre);
+  highlight_->setHidden(false);
+}
+
+void CFrontDoor::goTo(Page page) {
+  page_ = page;
+  selected_ = 0;
+  redraw();
+}
+
+int CFrontDoor::itemAt(int x, int y) const {
+  const std::vector<std::string> all = lines();
+  size_t widest = 0;
+  for (const std::string& line : all) widest = std::max(widest, line.size());
+  const float half = static_cast<float>(widest) * kGlyphWidth * 0.5f + kPanelMargin;
+  if (std::fabs(static_cast<float>(x) - kCentreX) > half) return -1;
+  const float row = (static_cast<float>(y) - kTop - kPanelMargin) / kGlyphHeight;
+  if (row < 0) return -1;
+  const int item = static_cast<int>(row) - static_cast<int>(header().size());
+  return item >= 0 && item < static_cast<int>(items().size()) ? item : -1;
+}
+
+MenuChoice CFrontDoor::activate(int item, int direction) {
+  COptions& o = *options_;
+  message_.clear();
+  auto levelName = [](const char* name) { return std::string(name); };
+  auto lengthName = [](const MatchLength& length) { return std::string(length.name); };
+  switch (page_) {
+    case Page::kTitle:
+      if (item == 1 && direction != 0) {
+        o.level = cycle(kLevels, 3, o.level, direction, levelName);
+        redraw();
+        return MenuChoice::kOptionsChanged;
+      }
+      if (direction != 0) return MenuChoice::kNone;
+      switch (item) {
+        case 0: return MenuChoice::kTwoPlayers;
+        case 1: return MenuChoice::kComputer;
+        case 2: return MenuChoice::kHost;
+        case 3: goTo(Page::kJoin); return MenuChoice::kNone;
+        case 4: goTo(Page::kOptions); return MenuChoice::kNone;
+        case 5: return MenuChoice::kHelp;
+        case 6: return MenuChoice::kQuit;
+        default: return MenuChoice::kNone;
+      }
+    case Page::kOptions: {
+      // Enter and a click step a value on, like the right arrow.
+      const int step = direction == 0 ? 1 : direction;
+      MenuChoice choice = MenuChoice::kOptionsChanged;
+      switch (item) {
+        case 0:
+          o.matchLength = cycle(matchLengths(), matchLengths().size(), o.matchLength, step, lengthName);
+          break;
+        case 1:
+          o.volume = std::clamp(std::round((o.volume + kVolumeStep * static_cast<float>(step)) * 10.0f) / 10.0f, 0.0f,
+                                1.0f);
+          choice = MenuChoice::kVolume;
+          break;
+        case 2:
+          o.fullScreen = !o.fullScreen;
+          choice = MenuChoice::kFullScreen;
+          break;
+        case 3:
+          o.level = cycle(kLevels, 3, o.level, step, levelName);
+          break;
+        case 4:
+          if (direction != 0) return MenuChoice::kNone;
+          return MenuChoice::kWriteSettings;
+        default:
+          if (direction != 0) return MenuChoice::kNone;
+          goTo(Page::kTitle);
+          return MenuChoice::kNone;
+      }
+      redraw();
+      return choice;
+    }
+    case Page::kJoin:
+      if (direction != 0) return MenuChoice::kNone;
+      if (item == 2) {
+        goTo(Page::kTitle);
+        return MenuChoice::kNone;
+      }
+      if (typing_.empty()) {
+        message_ = "Type the host's address first.";
+        redraw();
+        return MenuChoice::kNone;
+      }
+      o.joinAddress = typing_;
+      return MenuChoice::kJoin;
+  }
+  return MenuChoice::kNone;
+}
+
+MenuChoice CFrontDoor::typed(const SDL_keysym& key) {
+  if (key.sym == SDLK_BACKSPACE) {
+    if (!typing_.empty()) typing_.pop_back();
+  } else {
+    // The character the key gives, where SDL tells it; a plain key's own
+    // symbol otherwise (a script's keys, or no text input).
+    int c = key.unicode != 0 && key.unicode < 128 ? key.unicode : 0;
+    if (c == 0 && key.sym < 128) c = key.sym;
+    if (c == 0 || !isAddressCharacter(c) || typing_.size() >= kLongestAddress) return MenuChoice::kNone;
+    typing_ += static_cast<char>(c);
+  }
+  message_.clear();
+  selected_ = 0;
+  redraw();
+  return MenuChoice::kNone;
+}
+
+MenuChoice CFrontDoor::handleEvent(const SDL_Event& event) {
+  if (!shown_ || !options_) return MenuChoice::kNone;
+  const int count = static_cast<int>(items().size());
+  if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN) {
+    const int x = event.type == SDL_MOUSEMOTION ? event.motion.x : event.button.x;
+    const int y = event.type == SDL_MOUSEMOTION ? event.motion.y : event.button.y;
+    const int item = itemAt(x, y);
+    if (item < 0) return MenuChoice::kNone;
+    if (item != selected_) {
+      selected_ = item;
+      redraw();
+    }
+    if (event.type != SDL_MOUSEBUTTONDOWN) return MenuChoice::kNone;
+    const Uint8 button = event.button.button;
+    if (button == SDL_BUTTON_LEFT) return activate(item, 0);
+    if (button == SDL_BUTTON_RIGHT || button == SDL_BUTTON_WHEELDOWN) return activate(item, -1);
+    if (button == SDL_BUTTON_WHEELUP) return activate(item, 1);
+    return MenuChoice::kNone;
+  }
+  if (event.type != SDL_KEYDOWN) return MenuChoice::kNone;
+  const SDL_keysym& key = event.key.keysym;
+  switch (key.sym) {
+    case SDLK_UP:
+      selected_ = (selected_ + count - 1) % count;
+      redraw();
+      return MenuChoice::kNone;
+    case SDLK_DOWN:
+    case SDLK_TAB:
+      selected_ = (selected_ + 1) % count;
+      redraw();
+      return MenuChoice::kNone;
+    case SDLK_LEFT:
+      return activate(selected_, -1);
+    case SDLK_RIGHT:
+      return activate(selected_, 1);
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return activate(selected_, 0);
+    case SDLK_ESCAPE:
+      if (page_ == Page::kTitle) return MenuChoice::kQuit;
+      message_.clear();
+      goTo(Page::kTitle);
+      return MenuChoice::kNone;
+    default:
+      if (page_ == Page::kJoin) return typed(key);
+      return MenuChoice::kNone;
+  }
+}
