@@ -597,7 +597,6 @@ void CApplication::shutdownGame() {
   g_feedback = nullptr;
   scene_.reset();
   g_scene = nullptr;
-  g_cellGrid.clear();
   destroyAllSprites();
   releaseSpriteInterface();
   // The drops and the parts live until the process ends; their sprites went
@@ -612,6 +611,10 @@ void CApplication::shutdownGame() {
     delete part;
   }
   g_partList.clear();
+  // The next game starts from the world a new process has: two machines that
+  // came to a networked match from different games must hash alike.
+  resetSimulation();
+  resetPartIds();
   drag_ = CDragState();
   for (auto& computer : computers_) computer.reset();
   audio::close();

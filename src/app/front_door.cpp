@@ -100,7 +100,9 @@ std::vector<CFrontDoor::Item> CFrontDoor::items() const {
               {"Write the match length into settings.xml", false},
               {"Back", false}};
     case Page::kJoin:
-      return {{"Address: " + typing_ + "_", false}, {"Join", false}, {"Back", false}};
+      return {{"Address: " + (replaceOnType_ ? "[" + typing_ + "]" : typing_ + "_"), false},
+              {"Join", false},
+              {"Back", false}};
   }
   return {};
 }
@@ -205,7 +207,13 @@ MenuChoice CFrontDoor::activate(int item, int direction) {
         case 0: return MenuChoice::kTwoPlayers;
         case 1: return MenuChoice::kComputer;
         case 2: return MenuChoice::kHost;
-        case 3: goTo(Page::kJoin); return MenuChoice::kNone;
+        case 3:
+          // The remembered address is offered as a selected text: Enter
+          // takes it, a typed character starts a new one.
+          typing_ = o.joinAddress;
+          replaceOnType_ = !typing_.empty();
+          goTo(Page::kJoin);
+          return MenuChoice::kNone;
         case 4: goTo(Page::kOptions); return MenuChoice::kNone;
         case 5: return MenuChoice::kHelp;
         case 6: return MenuChoice::kQuit;
@@ -262,12 +270,16 @@ MenuChoice CFrontDoor::activate(int item, int direction) {
 MenuChoice CFrontDoor::typed(const SDL_keysym& key) {
   if (key.sym == SDLK_BACKSPACE) {
     if (!typing_.empty()) typing_.pop_back();
+    replaceOnType_ = false;
   } else {
     // The character the key gives, where SDL tells it; a plain key's own
     // symbol otherwise (a script's keys, or no text input).
     int c = key.unicode != 0 && key.unicode < 128 ? key.unicode : 0;
     if (c == 0 && key.sym < 128) c = key.sym;
-    if (c == 0 || !isAddressCharacter(c) || typing_.size() >= kLongestAddress) return MenuChoice::kNone;
+    if (c == 0 || !isAddressCharacter(c)) return MenuChoice::kNone;
+    if (replaceOnType_) typing_.clear();
+    replaceOnType_ = false;
+    if (typing_.size() >= kLongestAddress) return MenuChoice::kNone;
     typing_ += static_cast<char>(c);
   }
   message_.clear();

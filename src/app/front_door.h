@@ -77,6 +77,7 @@ class CFrontDoor {
   bool shown_ = false;
   std::string message_;
   std::string typing_;  // the join address as it is being typed
+  bool replaceOnType_ = false;
   COverlay panel_;
   std::unique_ptr<CTextLabel> highlight_;
 };

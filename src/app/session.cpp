@@ -16,8 +16,8 @@
 namespace {
 
 constexpr uint32_t kHintMs = 6000;
-constexpr float kFlashTop = 440;
-constexpr float kMuteTop = 482;
+constexpr float kFlashTop = 400;
+constexpr float kMuteTop = 446;
 
 std::string wholeNumber(float value) {
   char text[32];

@@ -20,6 +20,8 @@ std::vector<CGamePart*> g_partList VESICOR_LIFETIME(lifetime::kPartList);
 
 int g_lastPartId = 1;
 
+void resetPartIds() { g_lastPartId = 1; }
+
 namespace {
 
 constexpr float kTurnThreshold = 0.025f;

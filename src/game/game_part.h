@@ -18,6 +18,9 @@ struct CDragState;
 
 // The last id handed out; a new match winds it back to the start's.
 extern int g_lastPartId;
+// Parts are numbered from the start again, as in a new process (a game
+// begun after another, once the old parts are gone).
+void resetPartIds();
 
 class CGamePart : public CPlacedMask {
  public:

@@ -18,9 +18,12 @@
 #include "ai/computer_player.h"
 #include "app/app.h"
 #include "game/game_manager.h"
+#include "game/game_part.h"
 #include "net/net_game.h"
 #include "platform/clock.h"
 #include "platform/video.h"
+#include "sim/blood.h"
+#include "sim/sim_step.h"
 #include "support/scripted_game.h"
 
 namespace {
@@ -262,6 +265,8 @@ TEST(FrontDoor, JoiningWhereNobodyHostsRetriesThenSaysWhatToCheckAndGoesBack) {
   GameScript s;
   s.frontDoor = true;
   s.durationMs = 30000;
+  // The remembered address is offered; typing replaces it.
+  s.optionsXml = "<Options><JoinAddress>box.lan:5000</JoinAddress></Options>";
   press(s.events, 300, {SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});
   std::vector<SDLKey> typed;
   for (char c : address) typed.push_back(static_cast<SDLKey>(c));
@@ -289,6 +294,35 @@ TEST(FrontDoor, JoiningWhereNobodyHostsRetriesThenSaysWhatToCheckAndGoesBack) {
   EXPECT_NE(r.output.find("at 26400: [Connecting to 127.0.0.1"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("after: menu 1 fromMenu 0"), std::string::npos) << r.output;
   EXPECT_EQ(r.exitCode, 0);
+}
+
+// A match begun after the board behind the menu played for a while starts
+// from the same world as one begun in a fresh process: two machines that
+// came to a networked match by different ways must hash alike.
+TEST(FrontDoor, AMatchChosenOnTheMenuStartsFromAFreshWorld) {
+  // After the first step of the match: the frame that switched to it ran
+  // none of the new game's.
+  auto firstStep = [](int framesBefore) {
+    return [framesBefore](CApplication& app, uint32_t) {
+      static int seen = 0;
+      if (app.menu() || seen++ != framesBefore) return;
+    std::printf("fresh: tick %d counter %d sim %llx parts", bloodTick(), stepCounter(),
+                static_cast<unsigned long long>(simulationHash()));
+    for (const CGamePart* part : g_partList) std::printf(" %d", part->id);
+    std::printf("\n");
+    };
+  };
+  GameScript viaMenu, direct;
+  viaMenu.frontDoor = true;
+  viaMenu.durationMs = 4000;
+  press(viaMenu.events, 3000, {SDLK_RETURN});
+  direct.durationMs = 200;
+  auto a = testing_support::runGame(viaMenu, firstStep(1));
+  auto b = testing_support::runGame(direct, firstStep(0));
+  const size_t at = b.output.find("fresh: ");
+  ASSERT_NE(at, std::string::npos) << b.output;
+  const std::string fresh = b.output.substr(at, b.output.find('\n', at) - at);
+  EXPECT_NE(a.output.find(fresh), std::string::npos) << fresh << "\n" << a.output;
 }
 
 // Both sides from their menus: one hosts on any free port, the other types

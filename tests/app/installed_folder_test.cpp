@@ -13,7 +13,6 @@
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "app/data_location.h"
@@ -26,11 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readText(const fs::path& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
+std::string readText(const fs::path& path) { return testing_support::fileText(path.string()); }
 
 // Every entry under the folder with its kind, mode and contents (or target).
 std::map<std::string, std::string> snapshot(const fs::path& root) {
@@ -38,13 +33,9 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     struct stat st {};
     lstat(entry.path().c_str(), &st);
-    std::string what = std::to_string(st.st_mode) + " ";
-    if (entry.is_symlink()) {
-      what += "-> " + fs::read_symlink(entry.path()).string();
-    } else if (entry.is_regular_file()) {
-      what += readText(entry.path());
-    }
-    out[entry.path().string()] = what;
+    out[entry.path().string()] = std::to_string(st.st_mode) + " " +
+                                 (entry.is_symlink() ? "-> " + fs::read_symlink(entry.path()).string()
+                                                     : entry.is_regular_file() ? readText(entry.path()) : "");
   }
   return out;
 }

@@ -16,11 +16,11 @@
 #include "game/game_manager.h"
 #include "game/game_scene.h"
 #include "game/game_part.h"
-
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "render/sprite.h"
 #include "support/scripted_game.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -28,11 +28,7 @@ using testing_support::GameScript;
 using testing_support::keyEvent;
 using testing_support::runGame;
 
-int count(const std::string& output, const std::string& text) {
-  int n = 0;
-  for (size_t at = output.find(text); at != std::string::npos; at = output.find(text, at + 1)) ++n;
-  return n;
-}
+const auto count = testing_support::occurrences;
 
 // Escape ends the loop after the rest of the queue and the frame; so does
 // closing the window. Without Debug nothing is printed.

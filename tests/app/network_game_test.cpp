@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -38,9 +37,7 @@ std::vector<TimedEvent> hands(uint32_t from, SDLKey forward, SDLKey turn) {
 
 // Reads the replay a side wrote into `text` and `replay`, with the final hash it expects.
 void readReplay(const std::string& path, std::string& text, GameScript& replay, uint64_t& expected) {
-  std::stringstream in;
-  in << std::ifstream(path).rdbuf();
-  text = in.str();
+  text = testing_support::fileText(path);
   std::string expect, error;
   ASSERT_TRUE(testing_support::parseScript(text, replay, expect, error)) << error << "\n" << text;
   expected = std::stoull(expect, nullptr, 16);

@@ -2,7 +2,6 @@
 // device, fake clock, and a teardown that leaves no global state behind.
 #include "game_world.h"
 
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -65,12 +64,6 @@ void GameWorld::TearDown() {
 
 void GameWorld::writeFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string GameWorld::readFile(const std::string& path) {
-  std::stringstream ss;
-  ss << std::ifstream(path, std::ios::binary).rdbuf();
-  return ss.str();
 }
 
 void GameWorld::writePart(const std::string& fileName, float cost, float lifetime, int bomb,

@@ -26,7 +26,6 @@ class GameWorld : public ::testing::Test {
   static void writePart(const std::string& fileName, float cost = 1000, float lifetime = 20000, int bomb = 0,
                         const std::string& picture = "data/gfx/block.png");
   static void writeFile(const std::string& path, const std::string& text);
-  static std::string readFile(const std::string& path);
   // One template for each player, then the scene (if not built yet) and the
   // manager published in the globals; with `bind` the controllers are bound
   // as at start-up.
