@@ -11,57 +11,41 @@
 #include <vector>
 
 #include "ai/computer_level.h"
+#include "ai/computer_mind.h"
 #include "ai/flow_model.h"
 #include "core/math2d.h"
 
 class CGameManager;
 struct CAlphaMask;
 
-// Where the steered part should sit: its centre in grid coordinates and the
-// heading (the part's rotation) in radians.
-struct PaddlePose {
-  Vec2 grid;
-  float heading = 0;
-};
-
-// A purchase worth its price: which template of the player's shop, where its
-// centre goes (grid coordinates), and how many wheel clicks turn it (positive
-// turns clockwise by 0.15 radians each).
-struct PartPlan {
-  int templateIndex = 0;
-  Vec2 grid;
-  int clicks = 0;
-  float cost = 0;
-};
-
-class CComputerPlanner {
+class CComputerPlanner : public IComputerMind {
  public:
   // The level sets how far ahead it looks, how many bombs it tries and how
   // often it misjudges; hard is its best judgement.
   CComputerPlanner(int player, uint32_t seed, ComputerLevel level = kDefaultComputerLevel);
-  ~CComputerPlanner();
+  ~CComputerPlanner() override;
   CComputerPlanner(const CComputerPlanner&) = delete;
   CComputerPlanner& operator=(const CComputerPlanner&) = delete;
 
   // Forgets every round, result and plan.
-  void reset();
+  void reset() override;
   // Every step: notices whether the other player plays at all (steers or
   // buys), which a round could miss.
-  void watch(const CGameManager& game);
+  void watch(const CGameManager& game) override;
   // Goes on with the current round for about `budget` units of work (a unit
   // is a slot of the model visited); a finished round updates the pose and
   // the purchase.
-  void think(const CGameManager& game, int budget);
+  void think(const CGameManager& game, int budget) override;
 
-  const std::optional<PaddlePose>& pose() const { return pose_; }
+  const std::optional<PaddlePose>& pose() const override { return pose_; }
   // The purchase the last round found worth its price; taking it clears it.
-  std::optional<PartPlan> takePurchase();
+  std::optional<PartPlan> takePurchase() override;
   int roundsDone() const { return rounds_; }
   // A part this player bought, so later rounds know it for its own.
-  void noteBought(int partId);
+  void noteBought(int partId) override;
   // The hand laid a part down: rounds that began before it did not see it
   // lying there (or a bomb's work done) and propose no purchase.
-  void noteDropped();
+  void noteDropped() override;
 
  private:
   enum class Kind { kPose, kPart, kBomb };

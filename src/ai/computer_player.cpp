@@ -1,9 +1,12 @@
-// The computer player's hands: driving its steered part to where the planner
+// The computer player's hands: driving its steered part to where its mind
 // wants it with key presses and releases, and carrying out a purchase with
 // the mouse in its own turn. Every action goes out as a player input.
 #include "ai/computer_player.h"
 
 #include <cmath>
+#include <utility>
+
+#include "ai/computer_planner.h"
 
 #include "game/game_manager.h"
 #include "game/game_part.h"
@@ -62,11 +65,14 @@ CComputerPlayer::CComputerPlayer(int player, uint32_t seed, ComputerLevel level)
     : player_(player),
       level_(level),
       params_(levelParams(level)),
-      planner_(player, seed, level),
+      mind_(std::make_unique<CComputerPlanner>(player, seed, level)),
       slips_(seed * 2891336453u + 1) {}
 
+CComputerPlayer::CComputerPlayer(int player, ComputerLevel level, std::unique_ptr<IComputerMind> mind)
+    : player_(player), level_(level), params_(levelParams(level)), mind_(std::move(mind)), slips_(1) {}
+
 void CComputerPlayer::reset() {
-  planner_.reset();
+  mind_->reset();
   steps_ = 0;
   for (uint32_t& changed : keyChanged_) changed = 0;
   mouse_ = Vec2{256, 256};
@@ -80,11 +86,11 @@ void CComputerPlayer::reset() {
 
 void CComputerPlayer::step(const CGameManager& game, const CDragState& drag, std::vector<PlayerInput>& out) {
   ++steps_;
-  planner_.think(game, params_.thinkBudget);
+  mind_->think(game, params_.thinkBudget);
   steer(game, out);
   useMouse(game, drag, out);
   // After the hand has claimed what it just bought.
-  planner_.watch(game);
+  mind_->watch(game);
 }
 
 void CComputerPlayer::letGo(const CGameManager& game, const CDragState& drag, std::vector<PlayerInput>& out) {
@@ -117,7 +123,7 @@ void CComputerPlayer::setKey(const int* keys, int dir, bool down, std::vector<Pl
 
 void CComputerPlayer::steer(const CGameManager& game, std::vector<PlayerInput>& out) {
   const CPlayerController& c = player_ == 1 ? game.controller1 : game.controller2;
-  const std::optional<PaddlePose>& pose = planner_.pose();
+  const std::optional<PaddlePose>& pose = mind_->pose();
   bool forward = false, backward = false, left = false, right = false;
   if (c.part && pose && !game.gameOver) {
     Vec2 target = gridToScreen(pose->grid);
@@ -197,7 +203,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
   const bool pressed = drag.held && drag.holder == player_;
   if (!myTurn) {
     // The turn change dropped whatever was in hand; free the mouse.
-    if (hand_ == Hand::kCarrying) planner_.noteDropped();
+    if (hand_ == Hand::kCarrying) mind_->noteDropped();
     if (pressed) button(PlayerAction::kButtonUp, kLeftButton, out);
     hand_ = Hand::kIdle;
     plan_.reset();
@@ -213,7 +219,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
         return;
       }
       if (!plan_) {
-        plan_ = planner_.takePurchase();
+        plan_ = mind_->takePurchase();
         if (!plan_) return;
         reachAt_ = steps_ + slips_.upTo(params_.hesitateSteps);
         dropOff_ = Vec2{0, 0};
@@ -260,7 +266,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
       const CGamePart* part = drag.part;
       if (drag.held && drag.holder == player_ && part && part->ownerPlayer == player_ && !part->inShop) {
         heldPart_ = part->id;
-        planner_.noteBought(heldPart_);
+        mind_->noteBought(heldPart_);
         hand_ = Hand::kCarrying;
         return;
       }
@@ -292,7 +298,7 @@ void CComputerPlayer::useMouse(const CGameManager& game, const CDragState& drag,
           moveMouse(Vec2{spot.x - drag.grabOffset.x + dropOff_.x, spot.y - drag.grabOffset.y + dropOff_.y}, out);
       if (there && turned) {
         button(PlayerAction::kButtonUp, kLeftButton, out);
-        planner_.noteDropped();
+        mind_->noteDropped();
         hand_ = Hand::kIdle;
         plan_.reset();
       }

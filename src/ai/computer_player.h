@@ -1,15 +1,17 @@
 // A computer player for either side: it steers its part with its player's
 // four keys and, in its own turn, buys, turns and lays parts with the mouse,
 // all through the same player inputs a person's keyboard and mouse make, at
-// a person's pace. What to do comes from its look-ahead planner.
+// a person's pace. What to do comes from its mind: the look-ahead planner,
+// or a scripted strategy handed in.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "ai/computer_level.h"
-#include "ai/computer_planner.h"
+#include "ai/computer_mind.h"
 #include "game/player_input.h"
 #include "core/math2d.h"
 
@@ -21,6 +23,8 @@ class CComputerPlayer {
   // The seed makes its choices, and its slips, repeat exactly for the same
   // game.
   CComputerPlayer(int player, uint32_t seed, ComputerLevel level = kDefaultComputerLevel);
+  // Hands at the level's pace that play what `mind` decides.
+  CComputerPlayer(int player, ComputerLevel level, std::unique_ptr<IComputerMind> mind);
 
   int player() const { return player_; }
   ComputerLevel level() const { return level_; }
@@ -41,7 +45,7 @@ class CComputerPlayer {
   // it waits that long before judging what a press or a click did.
   void setInputDelay(int steps) { inputDelay_ = static_cast<uint32_t>(steps); }
 
-  const CComputerPlanner& planner() const { return planner_; }
+  const IComputerMind& mind() const { return *mind_; }
 
  private:
   enum class Hand { kIdle, kToShop, kPressed, kCarrying };
@@ -58,7 +62,7 @@ class CComputerPlayer {
   int player_;
   ComputerLevel level_;
   const ComputerLevelParams& params_;
-  CComputerPlanner planner_;
+  std::unique_ptr<IComputerMind> mind_;
   CSlipRandom slips_;
   uint32_t steps_ = 0;
   uint32_t keyChanged_[4] = {0, 0, 0, 0};

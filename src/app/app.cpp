@@ -205,7 +205,11 @@ void CApplication::switchMatch() {
       break;
   }
   if (frontDoor_) netWhere_.reset();
-  if (!startGame()) running_ = false;
+  if (!startGame()) {
+    running_ = false;
+  } else if (next_ != Next::kStay) {
+    switchMatch();  // the network could not start: back to the menu, which says why
+  }
 }
 void CApplication::setComputer(int player, bool on) {
   if (player != 1 && player != 2) return;

@@ -9,6 +9,7 @@
 
 #include "ai/computer_level.h"
 #include "app/match_length.h"
+#include "app/text_wrap.h"
 #include "render/text_label.h"
 
 namespace {
@@ -19,6 +20,8 @@ constexpr float kTop = 120;
 constexpr float kPanelMargin = 10;
 constexpr size_t kLongestAddress = 60;
 constexpr float kVolumeStep = 0.1f;
+// Characters a line of a message under the items: the panel's width.
+constexpr size_t kMessageWidth = 44;
 
 const char* const kLevels[] = {"easy", "normal", "hard"};
 
@@ -142,10 +145,11 @@ std::vector<std::string> CFrontDoor::lines() const {
   }
   if (!message_.empty()) {
     out.push_back("");
+    const std::string wrapped = wrapText(message_, kMessageWidth);
     size_t start = 0;
-    while (start <= message_.size()) {
-      const size_t end = message_.find('\n', start);
-      out.push_back(message_.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    while (start <= wrapped.size()) {
+      const size_t end = wrapped.find('\n', start);
+      out.push_back(wrapped.substr(start, end == std::string::npos ? std::string::npos : end - start));
       if (end == std::string::npos) break;
       start = end + 1;
     }

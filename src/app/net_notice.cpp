@@ -3,49 +3,21 @@
 
 #include <algorithm>
 
+#include "app/text_wrap.h"
 #include "net/local_addresses.h"
 #include "net/net_game.h"
 
 namespace {
 
 constexpr size_t kLineWidth = 46;
-// Joins words that read badly apart ("port 28470"); a space once wrapped.
-constexpr char kKeep = '\x1f';
 // A machine that joins a network while it waits shows its new address soon.
 constexpr uint32_t kAddressesEveryMs = 5000;
 
-// Breaks a sentence into the overlay's lines at spaces.
-std::string wrap(const std::string& text) {
-  std::string out, line, word;
-  auto flushWord = [&] {
-    if (word.empty()) return;
-    if (!line.empty() && line.size() + 1 + word.size() > kLineWidth) {
-      out += line + "\n";
-      line.clear();
-    }
-    line += (line.empty() ? "" : " ") + word;
-    word.clear();
-  };
-  for (char c : text) {
-    if (c == ' ' || c == '\n') {
-      flushWord();
-      if (c == '\n') {
-        out += line + "\n";
-        line.clear();
-      }
-    } else {
-      word += c;
-    }
-  }
-  flushWord();
-  out += line;
-  std::replace(out.begin(), out.end(), kKeep, ' ');
-  return out;
-}
+std::string wrap(const std::string& text) { return wrapText(text, kLineWidth); }
 
 std::string kept(const std::string& words) {
   std::string out = words;
-  std::replace(out.begin(), out.end(), ' ', kKeep);
+  std::replace(out.begin(), out.end(), ' ', kUnbreakableSpace);
   return out;
 }
 

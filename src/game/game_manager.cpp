@@ -64,6 +64,17 @@ Vec2 startPoint(int player) {
   return Vec2{player == 1 ? kArenaCentreX - offset : kArenaCentreX + offset, kArenaCentreY};
 }
 
+void sendPaddleHome(CGameManager& game, CGamePart* paddle) {
+  for (int player = 1; player <= 2; ++player) {
+    CPlayerController& controller = player == 1 ? game.controller1 : game.controller2;
+    if (!paddle || controller.part != paddle) continue;
+    controller.position = startPoint(player);
+    controller.speed = 0;
+    controller.turnRate = 0;
+    paddle->setGridPosition(screenToGrid(controller.position));
+  }
+}
+
 bool bindControllers(CGameManager& game) {
   bool missing1 = game.shop1.templates.empty();
   bool missing2 = game.shop2.templates.empty();

@@ -17,7 +17,7 @@ class CGameManager {
   CGameManager(const CGameManager&) = delete;
   CGameManager& operator=(const CGameManager&) = delete;
 
-  // The settings file's seven keys.
+  // The settings file's keys (MatchSettings).
   void Bind(brin::CXmlBindContext& ctx);
 
   // Once per simulation step (once in a frame that runs none): turns, timer,
@@ -40,6 +40,11 @@ class CGameManager {
   CShop shop2;
   float changeTime = 749;
   bool gameOver = false;
+  // House rules from the settings file, both off unless it turns them on:
+  // the steered paddles cannot drive into each other, and a bomb sends a
+  // paddle it reaches back to its start instead of sparing it.
+  bool solidPaddles = false;
+  bool bombReturnsPaddle = false;
   // Turns change without a banner and no shop comes in (the board that
   // plays itself behind the title menu).
   bool quietTurns = false;
@@ -69,3 +74,6 @@ bool bindControllers(CGameManager& game);
 // Where each player's steered part starts: half the arena radius left and
 // right of the arena centre.
 Vec2 startPoint(int player);
+// Puts the steered part back on its player's start point at rest (same
+// heading, keys as they are held); a part no controller steers is left.
+void sendPaddleHome(CGameManager& game, CGamePart* paddle);

@@ -107,6 +107,18 @@ void CGamePart::restorePose(Vec2 gridPoint, float angle) {
   if (inGrid) stamp(*this, Vec2{0, -1});
 }
 
+bool CGamePart::wouldOverlap(Vec2 gridPoint, float angle, const CPlacedMask& other) const {
+  CPlacedMask moved = *this;
+  moved.gridX = gridPoint.x;
+  moved.gridY = gridPoint.y;
+  std::unique_ptr<CAlphaMask> turned;
+  if (absf(angle - rotation) > kTurnThreshold) {
+    if (mask) turned = rotateMask(mask.get(), 360.0 - angle * kRadiansToDegrees);
+    moved.rotatedMask = turned.get();
+  }
+  return solidCellsOverlap(moved, other);
+}
+
 void CGamePart::update() {
   if (inShop || placedTime == 0) return;
   uint32_t now = platform::gameTicks();
@@ -168,10 +180,16 @@ std::unique_ptr<CGamePart> copyGamePart(const CGamePart& templatePart) {
 void explode(Vec2 point) {
   if (g_feedback) g_feedback->blast(point);
   uint32_t now = platform::gameTicks();
+  const bool returnsPaddles = g_game && g_game->bombReturnsPaddle;
   for (CGamePart* part : g_partList) {
-    if (part->inShop || part->dying || part->steered) continue;
+    if (part->inShop || part->dying) continue;
+    if (part->steered && !returnsPaddles) continue;
     float distSq = sqr(part->screen.x - point.x) + sqr(part->screen.y - point.y);
-    if (distSq <= sqr(kBlastRadius)) {
+    if (distSq > sqr(kBlastRadius)) continue;
+    if (part->steered) {
+      // A player's paddle is never destroyed: it goes home, still theirs to steer.
+      sendPaddleHome(*g_game, part);
+    } else {
       part->dying = true;
       part->placedTime = now;
     }

@@ -45,6 +45,10 @@ class CGamePart : public CPlacedMask {
   // match restores the start), without the thresholds of the two above.
   void restorePose(Vec2 gridPoint, float angle);
 
+  // Whether the part, moved to the grid point and turned to the angle by the
+  // rules of the two above, would share a solid cell with `other`.
+  bool wouldOverlap(Vec2 gridPoint, float angle, const CPlacedMask& other) const;
+
   Vec2 screenCentre() const { return screen; }
   bool isTemplate() const { return inShop; }
 
@@ -93,7 +97,8 @@ std::unique_ptr<CGamePart> loadGamePart(const std::string& path);
 // the template lies and turned like it; not in the grid, not yet placed.
 std::unique_ptr<CGamePart> copyGamePart(const CGamePart& templatePart);
 
-// Every placed part within 45 pixels of the point starts dying.
+// Every placed part within 45 pixels of the point starts dying; with the
+// BombReturnsPaddle rule a steered part that near is sent back to its start.
 void explode(Vec2 screenPoint);
 
 // The main loop's pass over the part list: finished parts are forgotten by

@@ -13,6 +13,8 @@ MatchSettings settingsOf(const CGameManager& game) {
   s.turnLength = game.turnLength;
   s.changeTime = game.changeTime;
   s.draggingAllowed = draggingAllowed;
+  s.solidPaddles = game.solidPaddles;
+  s.bombReturnsPaddle = game.bombReturnsPaddle;
   return s;
 }
 
@@ -24,6 +26,8 @@ void applySettings(const MatchSettings& s, CGameManager& game) {
   game.turnLength = s.turnLength;
   game.changeTime = s.changeTime;
   draggingAllowed = s.draggingAllowed;
+  game.solidPaddles = s.solidPaddles;
+  game.bombReturnsPaddle = s.bombReturnsPaddle;
   valueScale = s.target1;
 }
 

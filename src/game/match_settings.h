@@ -14,13 +14,16 @@ struct MatchSettings {
   float target1 = 30000, target2 = 30000;
   float turnLength = 5000, changeTime = 749;
   bool draggingAllowed = false;
+  // House rules, off unless the file turns them on (see CGameManager).
+  bool solidPaddles = false;
+  bool bombReturnsPaddle = false;
 
   void Bind(brin::CXmlBindContext& ctx);
 };
 
 MatchSettings settingsOf(const CGameManager& game);
-// Start values, targets and turn timing as given; the price scale follows
-// player 1's target as it does after loading the file.
+// Start values, targets, turn timing and house rules as given; the price
+// scale follows player 1's target as it does after loading the file.
 void applySettings(const MatchSettings& settings, CGameManager& game);
 // The settings in the form of data/settings.xml, every value read back the
 // same.

@@ -55,11 +55,15 @@ void CPlayerController::keyRelease(int dir) {
   keys[dir] = 0;
 }
 
-void CPlayerController::update() {
+void CPlayerController::update(const CGamePart* solidOther) {
+  // Only paddles that are apart are kept apart: one sent home onto the other
+  // must be able to drive out, so no position can trap either.
+  const bool keepApart = part && solidOther && solidOther != part && !solidCellsOverlap(*part, *solidOther);
   // A held key always acts: presses of opposite keys, or a key pressed while
   // the other one was still winding down, can leave a rate of exactly zero
   // under a held key, which must not stall the part.
   if (turnRate != 0 || keys[kTurnLeft] || keys[kTurnRight]) {
+    const Vec2 before = direction;
     if (keys[kTurnLeft]) {
       turnRate = turnedLeft(turnRate);
     } else if (keys[kTurnRight]) {
@@ -73,7 +77,13 @@ void CPlayerController::update() {
     // the driving speed.
     float length = std::sqrt(sqr(direction.x) + sqr(direction.y));
     if (length > 0) direction = Vec2{direction.x / length, direction.y / length};
-    if (part) part->setRotation(std::atan2(direction.y, direction.x));
+    const float angle = std::atan2(direction.y, direction.x);
+    if (keepApart && part->wouldOverlap(Vec2{part->gridX, part->gridY}, angle, *solidOther)) {
+      direction = before;
+      turnRate = 0;
+    } else if (part) {
+      part->setRotation(angle);
+    }
   }
   if (speed != 0 || keys[kForward] || keys[kBackward]) {
     if (keys[kForward]) {
@@ -84,15 +94,21 @@ void CPlayerController::update() {
       // Forward motion coasts to a stop; reverse stops at once.
       speed = clampf(speed - kCoastStep, 0, kMaxSpeed);
     }
-    position.x += direction.x * speed * kTimeFactor;
-    position.y += direction.y * speed * kTimeFactor;
-    float distSq = distanceSqToArenaCentre(position);
+    Vec2 next = position;
+    next.x += direction.x * speed * kTimeFactor;
+    next.y += direction.y * speed * kTimeFactor;
+    float distSq = distanceSqToArenaCentre(next);
     if (distSq >= sqr(kArenaRadius)) {
       float dist = std::sqrt(distSq);
-      position.x = kArenaCentreX + (position.x - kArenaCentreX) / dist * kArenaRadius;
-      position.y = kArenaCentreY + (position.y - kArenaCentreY) / dist * kArenaRadius;
+      next.x = kArenaCentreX + (next.x - kArenaCentreX) / dist * kArenaRadius;
+      next.y = kArenaCentreY + (next.y - kArenaCentreY) / dist * kArenaRadius;
     }
-    if (part) part->setGridPosition(screenToGrid(position));
+    if (keepApart && part->wouldOverlap(screenToGrid(next), part->rotation, *solidOther)) {
+      speed = 0;
+    } else {
+      position = next;
+      if (part) part->setGridPosition(screenToGrid(position));
+    }
   }
 }
 

@@ -19,8 +19,12 @@ class CPlayerController {
   void keyPress(int dir);
   void keyRelease(int dir);
 
-  // Once per simulation step: turning, then driving, kept inside the arena circle.
-  void update();
+  // Once per simulation step: turning, then driving, kept inside the arena
+  // circle. With `solidOther` (the SolidPaddles rule: the other player's
+  // paddle) a turn or a move that would bring the two from apart to sharing
+  // a solid cell does not happen and stops that turn or drive, as a wall
+  // would; paddles that already overlap move freely until they part.
+  void update(const CGamePart* solidOther = nullptr);
 
   CGamePart* part = nullptr;
   Vec2 position;

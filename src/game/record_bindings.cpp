@@ -32,4 +32,6 @@ void MatchSettings::Bind(brin::CXmlBindContext& ctx) {
   brin::BindField(ctx, "TurnLength", turnLength, kBindingSource, 2524);
   brin::BindField(ctx, "ChangeTime", changeTime, kBindingSource, 2525);
   brin::BindField(ctx, "DraggingAllowed", draggingAllowed, kBindingSource, 2526);
+  brin::BindField(ctx, "SolidPaddles", solidPaddles, kBindingSource, 2527);
+  brin::BindField(ctx, "BombReturnsPaddle", bombReturnsPaddle, kBindingSource, 2528);
 }

@@ -47,8 +47,8 @@ void CGameManager::update(CGameScene& scene, CDragState& drag) {
     finalValue1 = player1Value;
     finalValue2 = player2Value;
   }
-  controller1.update();
-  controller2.update();
+  controller1.update(solidPaddles ? controller2.part : nullptr);
+  controller2.update(solidPaddles ? controller1.part : nullptr);
   shop1.slide();
   shop2.slide();
 }

@@ -19,8 +19,15 @@ namespace net {
 namespace {
 
 // Changes whenever two builds would play the same inputs differently or
-// read each other's packets wrongly.
-constexpr uint32_t kProtocol = 1;
+// read each other's packets wrongly. 2: the house rules.
+constexpr uint32_t kProtocol = 2;
+
+// The house rules travel as one byte of flags after the files, where a
+// build that knows none (protocol 1) ends its terms: such terms still read
+// here, with the rules off, so the two sides are told they differ in
+// version rather than that the terms cannot be read.
+constexpr uint8_t kSolidPaddles = 1;
+constexpr uint8_t kBombReturnsPaddle = 2;
 
 uint32_t bits(float f) {
   uint32_t u = 0;
@@ -106,6 +113,7 @@ Bytes encodeTerms(const MatchTerms& t) {
     w.u32(t.files[i].size);
     w.u64(t.files[i].hash);
   }
+  w.u8(static_cast<uint8_t>((s.solidPaddles ? kSolidPaddles : 0) | (s.bombReturnsPaddle ? kBombReturnsPaddle : 0)));
   return std::move(w.bytes);
 }
 
@@ -122,6 +130,9 @@ bool decodeTerms(CWireReader& r, MatchTerms& t) {
     f.size = r.u32();
     f.hash = r.u64();
   }
+  const uint8_t rules = r.ok() && !r.atEnd() ? r.u8() : 0;
+  s.solidPaddles = (rules & kSolidPaddles) != 0;
+  s.bombReturnsPaddle = (rules & kBombReturnsPaddle) != 0;
   return r.ok() && r.atEnd();
 }
 

@@ -1,6 +1,7 @@
 // Placement on the grid: a part's mask written as ground and taken out again,
 // blood pushed aside by new ground, masks turned in 16.16 fixed point, and
-// the test whether a screen point lies on a part.
+// the tests whether a screen point lies on a part and whether two parts
+// share a solid cell.
 #include "sim/placement.h"
 
 #include <cmath>
@@ -183,4 +184,18 @@ bool hitTest(const CPlacedMask& part, Vec2 screenPoint) {
     if (c >= 0 && c < m->width && r >= 0 && r < m->height && maskPixel(*m, c, r) > 0) return true;
   }
   return false;
+}
+
+bool solidCellsOverlap(const CPlacedMask& a, const CPlacedMask& b) {
+  if (!a.rotatedMask || !b.rotatedMask) return false;
+  const CAlphaMask& m = *b.rotatedMask;
+  const int left = static_cast<int>(b.gridX - m.width * 0.5f);
+  const int top = static_cast<int>(b.gridY - m.height * 0.5f);
+  bool overlap = false;
+  forEachSolidPixel(a, cellGrid(), [&](int gx, int gy) {
+    const int col = gx - left;
+    const int row = gy - top;
+    if (col >= 0 && col < m.width && row >= 0 && row < m.height && maskPixel(m, col, row) >= 128) overlap = true;
+  });
+  return overlap;
 }

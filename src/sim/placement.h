@@ -25,3 +25,5 @@ void removeGround(CCellGrid& grid, int x, int y, int owner);
 void displaceBlood(CCellGrid& grid, int x, int y, CBloodCell* cell, Vec2 dir);
 std::unique_ptr<CAlphaMask> rotateMask(const CAlphaMask* mask, double degrees);
 bool hitTest(const CPlacedMask& part, Vec2 screenPoint);
+// Whether any grid cell that `a` stamps as solid is one `b` stamps too.
+bool solidCellsOverlap(const CPlacedMask& a, const CPlacedMask& b);

@@ -258,6 +258,24 @@ struct SilentPort {
   int port = 0;
 };
 
+TEST(FrontDoor, HostingOnAPortInUseGoesBackToTheMenuSayingWhy) {
+  SilentPort taken;
+  ASSERT_NE(taken.port, 0);
+  GameScript s;
+  s.frontDoor = true;
+  s.durationMs = 1500;
+  s.optionsXml = "<Options><HostPort>" + std::to_string(taken.port) + "</HostPort></Options>";
+  press(s.events, 300, {SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});
+  auto r = testing_support::runGame(s, [](CApplication& app, uint32_t ms) {
+    if (ms != 1008 || !app.menu()) return;
+    std::printf("after: %s\n", stateOf(app).c_str());
+    for (const std::string& line : app.menu()->lines()) std::printf("| %s\n", line.c_str());
+  });
+  EXPECT_NE(r.output.find("after: menu 1 fromMenu 0"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("| Cannot wait for a player on port " + std::to_string(taken.port)), std::string::npos)
+      << r.output;
+}
+
 TEST(FrontDoor, JoiningWhereNobodyHostsRetriesThenSaysWhatToCheckAndGoesBack) {
   SilentPort silent;
   ASSERT_NE(silent.port, 0);

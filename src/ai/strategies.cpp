@@ -1,0 +1,262 @@
+// The scripted strategies: fixed places read off the board, written as
+// player 2 sees it (its collector on the right) and mirrored for player 1,
+// whose board is the mirror image (cell c onto 255 - c).
+#include "ai/strategies.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "game/game_manager.h"
+#include "game/game_part.h"
+#include "sim/board.h"
+#include "sim/cell_grid.h"
+
+namespace {
+
+constexpr float kQuarterTurn = 1.5707964f;
+constexpr float kEighthTurn = 0.7853982f;
+// The lip in front of player 1's collector peaks at columns 63 to 66 (the
+// collector itself is columns 41 to 50); a part lying flat on it at row 123
+// shuts that collector.
+constexpr float kLeftLipX = 65.0f;
+constexpr float kLidRow = 123.0f;
+// Slanted under the stream that leaves the throat: what falls on it rolls
+// towards player 2's side.
+constexpr float kStreamX = 127.5f;
+// A steered part this close to a lip (in cells) is treated as a lid on it.
+constexpr float kNearLip = 24.0f;
+// Steps after a bomb goes down before the next is planned, so the blast has
+// been seen.
+constexpr int kBombPause = 40;
+
+float sideX(int player, float x) { return player == 2 ? x : 256.0f - x; }
+int sideClicks(int player, int clicks) { return player == 2 ? clicks : -clicks; }
+float sideHeading(int player, float heading) {
+  if (player == 2) return heading;
+  const float mirrored = 2 * kQuarterTurn - heading;
+  return mirrored > 2 * kQuarterTurn ? mirrored - 4 * kQuarterTurn : mirrored;
+}
+
+const CShop& shopOf(const CGameManager& game, int player) { return player == 1 ? game.shop1 : game.shop2; }
+const CPlayerController& controllerOf(const CGameManager& game, int player) {
+  return player == 1 ? game.controller1 : game.controller2;
+}
+
+int templateIndex(const CShop& shop, bool bomb, const char* name) {
+  for (size_t i = 0; i < shop.templates.size(); ++i) {
+    const CGamePart* t = shop.templates[i];
+    if (bomb ? t->bomb != 0 : (t->bomb == 0 && t->name == name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool onBoard(const CGamePart* p) { return !p->inShop && !p->steered && !p->dying && !p->finished; }
+
+// What every strategy shares: its side, a fixed pose, the parts it laid and
+// a purchase waiting for its hands.
+class CScriptedMind : public IComputerMind {
+ public:
+  explicit CScriptedMind(int player) : player_(player) {}
+  void reset() override {
+    pose_.reset();
+    purchase_.reset();
+    mine_.clear();
+    steps_ = 0;
+    droppedAt_ = -kBombPause;
+    inHand_ = false;
+  }
+  void think(const CGameManager& game, int) override {
+    ++steps_;
+    purchase_.reset();
+    if (game.gameOver || game.currentPlayer != player_ || inHand_ || steps_ - droppedAt_ < kBombPause) return;
+    purchase_ = choose(game);
+  }
+  void watch(const CGameManager&) override {}
+  const std::optional<PaddlePose>& pose() const override { return pose_; }
+  std::optional<PartPlan> takePurchase() override {
+    std::optional<PartPlan> plan = purchase_;
+    purchase_.reset();
+    inHand_ = plan.has_value();
+    return plan;
+  }
+  void noteBought(int partId) override { mine_.push_back(partId); }
+  void noteDropped() override {
+    inHand_ = false;
+    droppedAt_ = steps_;
+  }
+
+ protected:
+  virtual std::optional<PartPlan> choose(const CGameManager&) { return std::nullopt; }
+
+  void park(float x, float y, float heading) {
+    pose_ = PaddlePose{Vec2{sideX(player_, x), y}, sideHeading(player_, heading)};
+  }
+  // Under the stream, as the look-ahead often parks.
+  void parkUnderStream() { park(kStreamX + 11, 45, -kEighthTurn); }
+  bool mine(int id) const { return std::find(mine_.begin(), mine_.end(), id) != mine_.end(); }
+  std::optional<PartPlan> bombAt(const CGameManager& game, Vec2 grid) const {
+    const CShop& shop = shopOf(game, player_);
+    const int bomb = templateIndex(shop, true, "");
+    if (bomb < 0) return std::nullopt;
+    return PartPlan{bomb, grid, 0, shop.templates[static_cast<size_t>(bomb)]->cost};
+  }
+
+  int player_;
+  std::optional<PaddlePose> pose_;
+  std::optional<PartPlan> purchase_;
+  std::vector<int> mine_;
+  int steps_ = 0;
+  int droppedAt_ = -kBombPause;
+  bool inHand_ = false;  // a purchase handed over and not yet laid down
+};
+
+class CLidMind : public CScriptedMind {
+ public:
+  using CScriptedMind::CScriptedMind;
+  void think(const CGameManager& game, int budget) override {
+    if (!pose_) park(kLeftLipX, kLidRow, kQuarterTurn);
+    CScriptedMind::think(game, budget);
+  }
+};
+
+class CGuardMind : public CScriptedMind {
+ public:
+  using CScriptedMind::CScriptedMind;
+  void think(const CGameManager& game, int budget) override {
+    if (!pose_) parkUnderStream();
+    CScriptedMind::think(game, budget);
+  }
+
+ protected:
+  std::optional<PartPlan> choose(const CGameManager& game) override {
+    const CPlayerController& other = controllerOf(game, 3 - player_);
+    if (!other.part) return std::nullopt;
+    const Vec2 at = screenToGrid(other.position);
+    const Vec2 lip = lipTop(player_);
+    if (sqr(at.x - lip.x) + sqr(at.y - lip.y) > sqr(kNearLip)) return std::nullopt;
+    return bombAt(game, at);
+  }
+};
+
+class CBomberMind : public CScriptedMind {
+ public:
+  using CScriptedMind::CScriptedMind;
+  void think(const CGameManager& game, int budget) override {
+    if (!pose_) parkUnderStream();
+    CScriptedMind::think(game, budget);
+  }
+
+ protected:
+  // The other player's part nearest this player's lip.
+  std::optional<PartPlan> choose(const CGameManager& game) override {
+    const Vec2 lip = lipTop(player_);
+    const CGamePart* target = nullptr;
+    float best = 0;
+    for (const CGamePart* p : g_partList) {
+      if (!onBoard(p) || mine(p->id)) continue;
+      const Vec2 g = screenToGrid(p->screenCentre());
+      const float d = sqr(g.x - lip.x) + sqr(g.y - lip.y);
+      if (!target || d < best) target = p, best = d;
+    }
+    if (!target) return std::nullopt;
+    return bombAt(game, screenToGrid(target->screenCentre()));
+  }
+};
+
+class CBuilderMind : public CScriptedMind {
+ public:
+  using CScriptedMind::CScriptedMind;
+  void think(const CGameManager& game, int budget) override {
+    if (!pose_) parkUnderStream();
+    CScriptedMind::think(game, budget);
+  }
+
+ protected:
+  // Its places in order, each laid again once its part is gone: a wall
+  // slanting down onto the far side of its own lip, then a scoop tipped
+  // towards it higher up, where the blood rolling off the steered part lands.
+  std::optional<PartPlan> choose(const CGameManager& game) override {
+    struct Place {
+      const char* name;
+      float x, y;
+      int clicks;
+    };
+    static const Place kPlaces[] = {{"wall", 182, 104, 4}, {"scoop", 160, 72, 3}};
+    const CShop& shop = shopOf(game, player_);
+    for (size_t i = 0; i < 2; ++i) {
+      if (laid_[i] != 0 && standing(laid_[i])) continue;
+      const int index = templateIndex(shop, false, kPlaces[i].name);
+      if (index < 0) continue;
+      pending_ = i;
+      return PartPlan{index, Vec2{sideX(player_, kPlaces[i].x), kPlaces[i].y}, sideClicks(player_, kPlaces[i].clicks),
+                      shop.templates[static_cast<size_t>(index)]->cost};
+    }
+    return std::nullopt;
+  }
+
+ public:
+  void reset() override {
+    CScriptedMind::reset();
+    laid_[0] = laid_[1] = 0;
+  }
+  void noteBought(int partId) override {
+    CScriptedMind::noteBought(partId);
+    laid_[pending_] = partId;
+  }
+
+ private:
+  static bool standing(int id) {
+    for (const CGamePart* p : g_partList) {
+      if (p->id == id) return !p->dying && !p->finished;
+    }
+    return false;
+  }
+  int laid_[2] = {0, 0};
+  size_t pending_ = 0;
+};
+
+}  // namespace
+
+const char* strategyName(Strategy strategy) {
+  switch (strategy) {
+    case Strategy::kIdle:
+      return "idle";
+    case Strategy::kLid:
+      return "lid";
+    case Strategy::kGuard:
+      return "guard";
+    case Strategy::kBuilder:
+      return "builder";
+    case Strategy::kBomber:
+      return "bomber";
+  }
+  return "idle";
+}
+
+bool parseStrategy(const std::string& name, Strategy& strategy) {
+  for (Strategy s : {Strategy::kIdle, Strategy::kLid, Strategy::kGuard, Strategy::kBuilder, Strategy::kBomber}) {
+    if (name == strategyName(s)) {
+      strategy = s;
+      return true;
+    }
+  }
+  return false;
+}
+
+Vec2 lipTop(int player) { return Vec2{player == 1 ? kLeftLipX : 256.0f - kLeftLipX, kLidRow}; }
+
+std::unique_ptr<IComputerMind> makeStrategyMind(Strategy strategy, int player) {
+  switch (strategy) {
+    case Strategy::kIdle:
+      break;
+    case Strategy::kLid:
+      return std::make_unique<CLidMind>(player);
+    case Strategy::kGuard:
+      return std::make_unique<CGuardMind>(player);
+    case Strategy::kBuilder:
+      return std::make_unique<CBuilderMind>(player);
+    case Strategy::kBomber:
+      return std::make_unique<CBomberMind>(player);
+  }
+  return std::make_unique<CScriptedMind>(player);
+}

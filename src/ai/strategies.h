@@ -1,0 +1,28 @@
+// Scripted opponents for measuring the computer player and house rules: each
+// a few fixed rules, played by the computer player's own hands, so they act
+// only through player inputs at a person's pace.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ai/computer_mind.h"
+
+enum class Strategy {
+  kIdle,     // never touches anything
+  kLid,      // parks its steered part on the other collector's lip and stays
+  kGuard,    // bombs the other steered part when it sits on or near its own lip
+  kBuilder,  // lays walls and scoops that lead blood into its own collector
+  kBomber,   // bombs the other player's parts as soon as they lie on the board
+};
+
+const char* strategyName(Strategy strategy);
+// Only the exact lower-case names above: "idle", "lid", "guard", ...
+bool parseStrategy(const std::string& name, Strategy& strategy);
+
+std::unique_ptr<IComputerMind> makeStrategyMind(Strategy strategy, int player);
+
+// Board facts the strategies and their tests share, in grid coordinates for
+// `player` (1 or 2): the top of the lip in front of that player's collector,
+// where a lid lies.
+Vec2 lipTop(int player);
