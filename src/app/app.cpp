@@ -117,6 +117,9 @@ bool CApplication::startGame() {
   audio::startAmbient();
   session_.setNewMatchHook([this] { resetComputers(); });
   session_.setDemo(frontDoor_);
+  // Behind the menu the computers play at their best; F2 in a match takes
+  // the options' level.
+  session_.setHandOverLevel(frontDoor_ ? options_.level : std::string(levelName(level_)));
   session_.begin(*game_, *scene_, drag_, seedUsed_, options_, platform::ticks());
   if (frontDoor_) {
     menu_ = std::make_unique<CFrontDoor>();

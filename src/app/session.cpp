@@ -171,7 +171,7 @@ void CSession::togglePause() {
 void CSession::toggleHelp() {
   helpShown_ = !helpShown_;
   if (helpShown_) {
-    help_.show(helpText(*game_), 256, 14, false);
+    help_.show(helpText(*game_, handOverLevel_), 256, 14, false);
     hint_.hide();
   } else {
     help_.hide();

@@ -47,6 +47,8 @@ class CSession {
   // no result panel, and a new match at once after a win.
   void setDemo(bool demo) { demo_ = demo; }
   bool demo() const { return demo_; }
+  // The computer's level F2 hands a side over at, as the help says it.
+  void setHandOverLevel(const std::string& level) { handOverLevel_ = level; }
   // Who plays each side, as the result panel names them.
   void setSideNames(const std::string& player1, const std::string& player2);
   // A line shown for a moment near the foot of the window.
@@ -114,6 +116,7 @@ class CSession {
   Leave leave_ = Leave::kNone;
   int wins_[2] = {0, 0};
   std::string names_[2] = {"PLAYER 1", "PLAYER 2"};
+  std::string handOverLevel_ = "normal";
   COptions defaultOptions_;
   COptions* options_ = &defaultOptions_;
   std::function<void()> newMatchHook_;

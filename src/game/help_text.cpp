@@ -57,7 +57,7 @@ void addShop(std::string& text, const CShop& shop, const char* heading) {
 
 }  // namespace
 
-std::string helpText(const CGameManager& game) {
+std::string helpText(const CGameManager& game, const std::string& handOver) {
   std::string text =
       "VESICOR - HELP            F1 or Esc: back\n"
       "\n"
@@ -76,7 +76,7 @@ std::string helpText(const CGameManager& game) {
       "       wheel turns it, let go to drop it\n"
       "P pause  M sound  F11 or Alt+Enter full screen\n"
       "Enter after a win: again   Esc: leave or quit\n"
-      "F2 the computer plays player 2, or lets go\n"
+      "F2 the computer (" + handOver + ") takes over, or lets go\n"
       "menu  arrows choose, Enter starts, Esc back\n"
       "\n";
   char heading[64];

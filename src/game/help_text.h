@@ -6,4 +6,5 @@
 
 class CGameManager;
 
-std::string helpText(const CGameManager& game);
+// `handOver` is the level the computer takes a side at with F2 ("normal").
+std::string helpText(const CGameManager& game, const std::string& handOver = "normal");

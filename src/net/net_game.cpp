@@ -10,6 +10,10 @@ namespace net {
 
 namespace {
 
+// Steps run again between two services of the link while a side rebuilds a
+// match: about 50 ms of simulation on a slow machine.
+constexpr uint32_t kServiceEverySteps = 256;
+
 std::string workingFolder() {
   char buf[PATH_MAX];
   return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
@@ -65,6 +69,9 @@ void CNetGame::runSteps(CFramePacer& pacer, uint32_t now) {
       runStep();
       ls->finishStep();
       if (ls->hashDue()) ls->recordHash(game_->worldHash());
+      // A long match takes seconds to run again: the link must go on
+      // answering meanwhile, or ENet on the other side gives up on it.
+      if (ls->nextStep() % kServiceEverySteps == 0) match_.link().service();
     }
     ls->rebuilt(game_->worldHash());
     pacer.lag = 0;
