@@ -8,7 +8,6 @@
 
 #include "game/game_manager.h"
 #include "game/game_part.h"
-#include "sim/board.h"
 #include "sim/cell_grid.h"
 
 namespace {
@@ -25,9 +24,14 @@ constexpr float kLidRow = 123.0f;
 constexpr float kStreamX = 127.5f;
 // A steered part this close to a lip (in cells) is treated as a lid on it.
 constexpr float kNearLip = 24.0f;
-// Steps after a bomb goes down before the next is planned, so the blast has
-// been seen.
-constexpr int kBombPause = 40;
+// Parts often cost more than they bring: the builder keeps this much value
+// back, enough for its first wall at the start and little more until it earns.
+constexpr float kBuilderReserve = 3500.0f;
+// Steps after a part goes down before the next is planned, so its effect
+// (a blast) has been seen; the guard waits longer, so a lid it missed is not
+// answered with every bomb it can pay for in one turn.
+constexpr int kDropPause = 40;
+constexpr int kGuardPause = 150;
 
 float sideX(int player, float x) { return player == 2 ? x : 256.0f - x; }
 int sideClicks(int player, int clicks) { return player == 2 ? clicks : -clicks; }
@@ -56,19 +60,20 @@ bool onBoard(const CGamePart* p) { return !p->inShop && !p->steered && !p->dying
 // a purchase waiting for its hands.
 class CScriptedMind : public IComputerMind {
  public:
-  explicit CScriptedMind(int player) : player_(player) {}
+  explicit CScriptedMind(int player, int pause = kDropPause) : player_(player), pause_(pause) {}
   void reset() override {
     pose_.reset();
     purchase_.reset();
     mine_.clear();
     steps_ = 0;
-    droppedAt_ = -kBombPause;
-    inHand_ = false;
+    droppedAt_ = -pause_;
   }
+  // The hands take a purchase only with nothing in hand, so offering one
+  // every step buys nothing twice; a purchase they gave up is offered again.
   void think(const CGameManager& game, int) override {
     ++steps_;
     purchase_.reset();
-    if (game.gameOver || game.currentPlayer != player_ || inHand_ || steps_ - droppedAt_ < kBombPause) return;
+    if (game.gameOver || game.currentPlayer != player_ || steps_ - droppedAt_ < pause_) return;
     purchase_ = choose(game);
   }
   void watch(const CGameManager&) override {}
@@ -76,14 +81,10 @@ class CScriptedMind : public IComputerMind {
   std::optional<PartPlan> takePurchase() override {
     std::optional<PartPlan> plan = purchase_;
     purchase_.reset();
-    inHand_ = plan.has_value();
     return plan;
   }
   void noteBought(int partId) override { mine_.push_back(partId); }
-  void noteDropped() override {
-    inHand_ = false;
-    droppedAt_ = steps_;
-  }
+  void noteDropped() override { droppedAt_ = steps_; }
 
  protected:
   virtual std::optional<PartPlan> choose(const CGameManager&) { return std::nullopt; }
@@ -102,12 +103,12 @@ class CScriptedMind : public IComputerMind {
   }
 
   int player_;
+  int pause_;
   std::optional<PaddlePose> pose_;
   std::optional<PartPlan> purchase_;
   std::vector<int> mine_;
   int steps_ = 0;
-  int droppedAt_ = -kBombPause;
-  bool inHand_ = false;  // a purchase handed over and not yet laid down
+  int droppedAt_ = -pause_;
 };
 
 class CLidMind : public CScriptedMind {
@@ -121,7 +122,7 @@ class CLidMind : public CScriptedMind {
 
 class CGuardMind : public CScriptedMind {
  public:
-  using CScriptedMind::CScriptedMind;
+  explicit CGuardMind(int player) : CScriptedMind(player, kGuardPause) {}
   void think(const CGameManager& game, int budget) override {
     if (!pose_) parkUnderStream();
     CScriptedMind::think(game, budget);
@@ -170,6 +171,21 @@ class CBuilderMind : public CScriptedMind {
     if (!pose_) parkUnderStream();
     CScriptedMind::think(game, budget);
   }
+  void reset() override {
+    CScriptedMind::reset();
+    laid_[0] = laid_[1] = 0;
+  }
+  // The slot is fixed when the hands take the plan: the price paid at the
+  // press may change what a later look would choose.
+  std::optional<PartPlan> takePurchase() override {
+    std::optional<PartPlan> plan = CScriptedMind::takePurchase();
+    if (plan) taken_ = pending_;
+    return plan;
+  }
+  void noteBought(int partId) override {
+    CScriptedMind::noteBought(partId);
+    laid_[taken_] = partId;
+  }
 
  protected:
   // Its places in order, each laid again once its part is gone: a wall
@@ -181,27 +197,18 @@ class CBuilderMind : public CScriptedMind {
       float x, y;
       int clicks;
     };
-    static const Place kPlaces[] = {{"wall", 182, 104, 4}, {"scoop", 160, 72, 3}};
+    static const Place kPlaces[] = {{"wall", 186, 112, 4}, {"scoop", 160, 72, 3}};
     const CShop& shop = shopOf(game, player_);
+    const float value = player_ == 1 ? game.player1Value : game.player2Value;
     for (size_t i = 0; i < 2; ++i) {
       if (laid_[i] != 0 && standing(laid_[i])) continue;
       const int index = templateIndex(shop, false, kPlaces[i].name);
-      if (index < 0) continue;
+      if (index < 0 || value - shop.templates[static_cast<size_t>(index)]->cost < kBuilderReserve) continue;
       pending_ = i;
       return PartPlan{index, Vec2{sideX(player_, kPlaces[i].x), kPlaces[i].y}, sideClicks(player_, kPlaces[i].clicks),
                       shop.templates[static_cast<size_t>(index)]->cost};
     }
     return std::nullopt;
-  }
-
- public:
-  void reset() override {
-    CScriptedMind::reset();
-    laid_[0] = laid_[1] = 0;
-  }
-  void noteBought(int partId) override {
-    CScriptedMind::noteBought(partId);
-    laid_[pending_] = partId;
   }
 
  private:
@@ -212,7 +219,7 @@ class CBuilderMind : public CScriptedMind {
     return false;
   }
   int laid_[2] = {0, 0};
-  size_t pending_ = 0;
+  size_t pending_ = 0, taken_ = 0;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "game/match_settings.h"
 #include "game/player_input.h"
 #include "game_world.h"
 #include "render/sprite.h"
@@ -106,20 +107,39 @@ using Settings = GameWorld;
 // A large value that reads is written back as the same number, so the next
 // start reads exactly what this one did (each value's reading is the XML
 // binding's table; unreadable ones in the game are the bad content test's).
-TEST_F(Settings, AShortFileIsRewrittenWithAllSevenKeysAndTheStartValues) {
+TEST_F(Settings, AShortFileIsRewrittenWithAllNineKeysAndTheStartValues) {
   writeFile("data/settings.xml", "<Settings>\n  <P1_InitValue>2147483648</P1_InitValue><P1_TargetValue>10000</P1_TargetValue>\n"
-                                 "<TurnLength>30</TurnLength><DraggingAllowed>1</DraggingAllowed></Settings>");
+                                 "<TurnLength>30</TurnLength><DraggingAllowed>1</DraggingAllowed>"
+                                 "<SolidPaddles>1</SolidPaddles></Settings>");
   buildGame();
   EXPECT_FLOAT_EQ(game->turnLength, 30);
   EXPECT_FLOAT_EQ(valueScale, 10000);  // player 1's target, for both players
   EXPECT_TRUE(draggingAllowed);
+  EXPECT_TRUE(game->solidPaddles);
+  EXPECT_FALSE(game->bombReturnsPaddle);
   EXPECT_EQ(game->player1Value, 2147483648.0f);
   earnValue(1, 50);  // values reached in play are not written back
-  EXPECT_EQ(testing_support::fileText("data/settings.xml"),
-            "<Settings>\n  <P1_InitValue>\n    2147483648\n  </P1_InitValue>\n  <P2_InitValue>\n    5000\n  </P2_InitValue>\n"
-            "  <P1_TargetValue>\n    10000\n  </P1_TargetValue>\n  <P2_TargetValue>\n    30000\n  </P2_TargetValue>\n"
-            "  <TurnLength>\n    30\n  </TurnLength>\n  <ChangeTime>\n    749\n  </ChangeTime>\n"
-            "  <DraggingAllowed>\n    1\n  </DraggingAllowed>\n</Settings>\n");
+  const std::string written =
+      "<Settings>\n  <P1_InitValue>\n    2147483648\n  </P1_InitValue>\n  <P2_InitValue>\n    5000\n  </P2_InitValue>\n"
+      "  <P1_TargetValue>\n    10000\n  </P1_TargetValue>\n  <P2_TargetValue>\n    30000\n  </P2_TargetValue>\n"
+      "  <TurnLength>\n    30\n  </TurnLength>\n  <ChangeTime>\n    749\n  </ChangeTime>\n"
+      "  <DraggingAllowed>\n    1\n  </DraggingAllowed>\n  <SolidPaddles>\n    1\n  </SolidPaddles>\n"
+      "  <BombReturnsPaddle>\n    0\n  </BombReturnsPaddle>\n</Settings>\n";
+  EXPECT_EQ(testing_support::fileText("data/settings.xml"), written);
+  // A replay's settings file is the match's settings in the same form.
+  MatchSettings played = settingsOf(*game);
+  played.value1 = 2147483648.0f;
+  EXPECT_EQ(settingsXml(played), written);
+  // Each rule goes in and comes out on its own.
+  for (int rules = 0; rules < 4; ++rules) {
+    MatchSettings s;
+    s.solidPaddles = rules & 1;
+    s.bombReturnsPaddle = rules & 2;
+    applySettings(s, *game);
+    const MatchSettings back = settingsOf(*game);
+    EXPECT_EQ(back.solidPaddles, s.solidPaddles) << rules;
+    EXPECT_EQ(back.bombReturnsPaddle, s.bombReturnsPaddle) << rules;
+  }
 }
 
 TEST_F(Settings, AHandEditedFileTheRewriteWouldCutShortIsKeptBesideIt) {

@@ -1,9 +1,12 @@
 // Measures how well the computer player plays: seeded headless matches to a
 // small target, either the computer (player 2) against a player 1 who never
-// touches anything, or the computer against itself. Usage, from the
+// touches anything, or the computer against itself; or a tournament of the
+// scripted strategies and the three levels (tournament.h). Usage, from the
 // repository root:
 //   vesicor_ai_match idle|self [matches] [target] [first seed]
 //                    [--level1 easy|normal|hard] [--level2 easy|normal|hard]
+//   vesicor_ai_match tournament [matches per pair and side] [game minutes cap]
+//                    [first seed] [--settings FILE] [--only NAME,NAME,...] [--list]
 // Without a level the game's own computers play (at their default level).
 // With one, the computers are driven here at the levels given (the other
 // side at the default). Exits 0 when the computer beats the idle player
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,13 +25,16 @@
 #include "game/game_manager.h"
 #include "game/player_input.h"
 #include "support/scripted_game.h"
+#include "tournament.h"
 
 namespace {
 
 int usage() {
   std::fprintf(stderr,
                "usage: vesicor_ai_match idle|self [matches] [target above 5000] [first seed] "
-               "[--level1 easy|normal|hard] [--level2 easy|normal|hard]\n");
+               "[--level1 easy|normal|hard] [--level2 easy|normal|hard]\n"
+               "       vesicor_ai_match tournament [matches per pair and side] [game minutes cap] [first seed] "
+               "[--settings FILE] [--only NAME,NAME,...] [--list]\n");
   return 2;
 }
 
@@ -50,9 +57,38 @@ testing_support::FrameHook levelDriver(unsigned gameSeed, const std::vector<int>
   };
 }
 
+// Defaults: 4 matches per pair and side, 5 game minutes, seeds from 3000,
+// the shipped settings.
+int tournament(int argc, char** argv) {
+  TournamentOptions options;
+  std::vector<std::string> positional;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--settings") == 0) {
+      if (i + 1 >= argc) return usage();
+      options.settingsFile = argv[++i];
+    } else if (std::strcmp(argv[i], "--list") == 0) {
+      options.list = true;
+    } else if (std::strcmp(argv[i], "--only") == 0) {
+      if (i + 1 >= argc) return usage();
+      std::istringstream names(argv[++i]);
+      for (std::string name; std::getline(names, name, ',');) options.only.push_back(name);
+    } else {
+      positional.push_back(argv[i]);
+    }
+  }
+  if (positional.size() > 3) return usage();
+  if (positional.size() > 0) options.matchesPerSide = std::atoi(positional[0].c_str());
+  if (positional.size() > 1) options.minutesCap = std::atoi(positional[1].c_str());
+  if (positional.size() > 2) options.firstSeed = static_cast<unsigned>(std::atoi(positional[2].c_str()));
+  if (options.matchesPerSide <= 0 || options.minutesCap <= 0) return usage();
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  return runTournament(options);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "tournament") == 0) return tournament(argc, argv);
   std::vector<std::string> positional;
   ComputerLevel levels[2] = {kDefaultComputerLevel, kDefaultComputerLevel};
   bool levelled = false;

@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -27,7 +28,7 @@ struct Entrant {
   ComputerLevel level = ComputerLevel::kHard;
 };
 
-std::vector<Entrant> entrants() {
+std::vector<Entrant> entrants(const std::vector<std::string>& only) {
   std::vector<Entrant> all;
   for (Strategy s : {Strategy::kIdle, Strategy::kLid, Strategy::kGuard, Strategy::kBuilder, Strategy::kBomber}) {
     all.push_back(Entrant{strategyName(s), true, s, ComputerLevel::kHard});
@@ -35,7 +36,12 @@ std::vector<Entrant> entrants() {
   for (ComputerLevel l : {ComputerLevel::kEasy, ComputerLevel::kNormal, ComputerLevel::kHard}) {
     all.push_back(Entrant{levelName(l), false, Strategy::kIdle, l});
   }
-  return all;
+  if (only.empty()) return all;
+  std::vector<Entrant> chosen;
+  for (const Entrant& e : all) {
+    if (std::find(only.begin(), only.end(), e.name) != only.end()) chosen.push_back(e);
+  }
+  return chosen;
 }
 
 // Scripted strategies use the quickest hands; levels are seeded as the game
@@ -95,7 +101,11 @@ int runTournament(const TournamentOptions& options) {
     std::fprintf(stderr, "cannot read %s\n", options.settingsFile.c_str());
     return 1;
   }
-  const std::vector<Entrant> all = entrants();
+  const std::vector<Entrant> all = entrants(options.only);
+  if (all.size() < 2 || all.size() < options.only.size()) {
+    std::fprintf(stderr, "name at least two entrants of: idle lid guard builder bomber easy normal hard\n");
+    return 2;
+  }
   std::vector<Match> matches;
   for (size_t a = 0; a < all.size(); ++a) {
     for (size_t b = 0; b < all.size(); ++b) {
@@ -135,6 +145,11 @@ int runTournament(const TournamentOptions& options) {
       m.winner = winnerOf(r);
       m.value1 = r.value1;
       m.value2 = r.value2;
+      if (options.list) {
+        std::printf("%-8s %-8s seed %5u: %6.0f %6.0f, %s after %.1f minutes\n", all[m.a].name.c_str(),
+                    all[m.b].name.c_str(), m.seed, m.value1, m.value2,
+                    m.winner == 0 ? "draw" : m.winner == 1 ? "player 1 won" : "player 2 won", r.steps * 16 / 60000.0);
+      }
     }
     std::fprintf(stderr, "\r%zu/%zu matches", std::min(first + together, matches.size()), matches.size());
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct TournamentOptions {
   int matchesPerSide = 4;      // per pair of entrants and side
@@ -10,6 +11,9 @@ struct TournamentOptions {
   unsigned firstSeed = 3000;
   std::string settingsFile = "data/settings.xml";
   int processes = 2;           // matches played at once
+  bool list = false;           // a line per match too
+  // Names of the entrants to play, all when empty.
+  std::vector<std::string> only;
 };
 
 // Prints the table and each entrant's win rate; 0 when every match ran.
