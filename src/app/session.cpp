@@ -17,6 +17,8 @@ namespace {
 
 constexpr uint32_t kHintMs = 6000;
 constexpr float kFlashTop = 400;
+// Above the names on the values' row, which it would cover.
+constexpr float kHintTop = 420;
 constexpr float kMuteTop = 446;
 
 std::string wholeNumber(float value) {
@@ -46,7 +48,7 @@ void CSession::begin(CGameManager& game, CGameScene& scene, CDragState& drag, un
   applyPause();
   options_ = &options;
   if (!options_->hintShown && !demo_) {
-    hint_.show("F1: help", 256, 468);
+    hint_.show("F1: help", 256, kHintTop);
     hintUntil_ = now + kHintMs;
     options_->hintShown = true;
     saveOptions(*options_);
