@@ -238,6 +238,12 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
         result << "checkpoint " << std::hex << worldHash(app) << std::dec << "\n";
       }
       if (s.stopWhenOver && app.game()->gameOver) break;
+      if (s.typeHostPortAt != 0 && !typedHostPort && now - start >= s.typeHostPortAt && g_hostPort) {
+        // Game time here runs far ahead of the other process's start-up:
+        // wait for its port, the guard only against a host that never comes.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (g_hostPort->load() == 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+      }
       if (s.typeHostPortAt != 0 && !typedHostPort && now - start >= s.typeHostPortAt && g_hostPort &&
           g_hostPort->load() != 0) {
         // Types where the other side hosts, then Enter, from the next frame on.
