@@ -20,10 +20,13 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/device.h"
+#include "platform/joysticks.h"
 #include "platform/key_map.h"
 #include "platform/video.h"
 #include "render/grid_draw.h"
 #include "render/image.h"
+#include "render/palette.h"
+#include "render/text_label.h"
 #include "render/sprite.h"
 #include "sim/cell_grid.h"
 #include "sim/particles.h"
@@ -60,6 +63,9 @@ bool CApplication::startup() {
     options_ = loadOptions();
     if (!platform::initVideo()) return false;
     SDL_EnableUNICODE(1);  // the join screen's typed address
+    // SDL knows the keys' names once its video is up.
+    applySteeringKeys(options_);
+    padsFound_ = platform::openJoysticks();
     if (!platform::setVideoMode(options_.fullScreen)) return false;
     if (!platform::createDevice()) return false;
     platformUp_ = true;
@@ -76,6 +82,7 @@ bool CApplication::startGame() {
     platform::setGameTickSource([this] { return net_->gameTicks(); });
   }
   createSpriteInterface();
+  usePalette(options_.palette);
   loadAllImages();
   showDrops();
   platform::setCaption(kCaption);
@@ -143,6 +150,7 @@ bool CApplication::startGame() {
     netNotice_.setEscapeText(fromMenu_ ? "Esc: back to the menu" : "Esc: quit");
   }
   updateNames();
+  setupPads();
   return true;
 }
 
@@ -233,6 +241,7 @@ void CApplication::setComputer(int player, bool on) {
     }
     computer.reset();
   }
+  setupPads();
 }
 
 bool CApplication::computerPlays(int player) const {
@@ -345,6 +354,7 @@ void CApplication::advanceFrame(uint32_t now) {
       if (!pacer_.takeStep(i)) break;
       if (net_) net_->countStep();  // playing on after a networked match
       simulationStepOnce();
+      stepPads();
       updateGame();
       ++taken;
     }
@@ -374,6 +384,7 @@ bool CApplication::apply(const PlayerInput& in) {
 
 void CApplication::runStep() {
   simulationStepOnce();
+  stepPads();
   updateGame();
 }
 
@@ -410,54 +421,65 @@ void CApplication::drawScene() {
 
 void CApplication::drainEvents() {
   SDL_Event event;
-  while (events_(event)) {
-    switch (event.type) {
-      case SDL_VIDEORESIZE:
-        platform::handleResize(event.resize.w, event.resize.h);
-        continue;
-      case SDL_MOUSEMOTION:
-        toDrawing(event.motion.x, event.motion.y);
-        break;
-      case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP:
-        toDrawing(event.button.x, event.button.y);
-        break;
-      case SDL_KEYDOWN: {
-        const AppCommand command = commandOfKey(event.key.keysym.sym);
-        if (command == AppCommand::kFullScreen ||
-            (command == AppCommand::kEnter && (event.key.keysym.mod & KMOD_ALT) != 0)) {
-          toggleFullScreen();
-          continue;
-        }
-        if (command == AppCommand::kHandOver && !menu_) {
-          // Over the network only this machine's side can be handed over.
-          const int player = net_ ? net_->localPlayer() : 2;
-          setComputer(player, !computerPlays(player));
-          updateNames();
-          session_.flash("Player " + std::to_string(player) + ": " + sideName(player), platform::ticks());
-          continue;
-        }
-        break;
+  while (events_(event)) handleEvent(event);
+}
+
+void CApplication::handleEvent(SDL_Event event) {
+  switch (event.type) {
+    case SDL_VIDEORESIZE:
+      platform::handleResize(event.resize.w, event.resize.h);
+      return;
+    case SDL_MOUSEMOTION:
+      toDrawing(event.motion.x, event.motion.y);
+      hidePadPointer();
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      toDrawing(event.button.x, event.button.y);
+      break;
+    case SDL_JOYAXISMOTION:
+    case SDL_JOYHATMOTION:
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+      handlePadEvent(event);
+      return;
+    case SDL_KEYDOWN: {
+      const AppCommand command = commandOfKey(event.key.keysym.sym);
+      // A key being chosen on the menu is the menu's, whatever it is.
+      if (menu_ && menu_->choosingKey()) break;
+      if (command == AppCommand::kFullScreen ||
+          (command == AppCommand::kEnter && (event.key.keysym.mod & KMOD_ALT) != 0)) {
+        toggleFullScreen();
+        return;
       }
-      default:
-        break;
+      if (command == AppCommand::kHandOver && !menu_) {
+        // Over the network only this machine's side can be handed over.
+        const int player = net_ ? net_->localPlayer() : 2;
+        setComputer(player, !computerPlays(player));
+        updateNames();
+        session_.flash("Player " + std::to_string(player) + ": " + sideName(player), platform::ticks());
+        return;
+      }
+      break;
     }
-    if (menu_) {
-      handleMenuEvent(event);
-      continue;
-    }
-    if (session_.handleEvent(event)) continue;
-    if (net_ && !net_->playingOn()) {
-      handleNetworkEvent(event);
-      continue;
-    }
-    if (isQuit(event)) {
-      running_ = false;
-      continue;
-    }
-    PlayerInput in;
-    if (game_ && playerInputOf(event, in)) applyLocalInput(in);
+    default:
+      break;
   }
+  if (menu_) {
+    handleMenuEvent(event);
+    return;
+  }
+  if (session_.handleEvent(event)) return;
+  if (net_ && !net_->playingOn()) {
+    handleNetworkEvent(event);
+    return;
+  }
+  if (isQuit(event)) {
+    running_ = false;
+    return;
+  }
+  PlayerInput in;
+  if (game_ && playerInputOf(event, in)) applyLocalInput(in);
 }
 
 void CApplication::handleMenuEvent(const SDL_Event& event) {
@@ -467,8 +489,8 @@ void CApplication::handleMenuEvent(const SDL_Event& event) {
   }
   const AppCommand command = event.type == SDL_KEYDOWN ? commandOfKey(event.key.keysym.sym) : AppCommand::kNone;
   // The help over the menu is the session's; so is the sound switch.
-  if (session_.helpShown() || command == AppCommand::kHelp ||
-      (command == AppCommand::kSound && menu_->page() != CFrontDoor::Page::kJoin)) {
+  if (session_.helpShown() || (command == AppCommand::kHelp && !menu_->choosingKey()) ||
+      (command == AppCommand::kSound && menu_->page() != CFrontDoor::Page::kJoin && !menu_->choosingKey())) {
     session_.handleEvent(event);
     if (session_.helpShown()) menu_->hide();
     return;
@@ -508,6 +530,7 @@ void CApplication::handleMenuEvent(const SDL_Event& event) {
       writeMatchLength();
       break;
     case MenuChoice::kOptionsChanged:
+    case MenuChoice::kKeysChanged:
       saveOptions(options_);
       break;
     case MenuChoice::kNone:
@@ -585,6 +608,7 @@ void CApplication::handleNetworkEvent(const SDL_Event& event) {
 
 void CApplication::shutdown() {
   shutdownGame();
+  platform::closeJoysticks();
   platform::releaseDevice();
   platformUp_ = false;
 }
@@ -596,6 +620,7 @@ void CApplication::shutdownGame() {
   }
   if (menu_) menu_->release();
   menu_.reset();
+  padPointer_.reset();
   session_.end();
   // The shops' sprites and labels go with the manager, before the sprite list.
   delete game_;

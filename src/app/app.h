@@ -13,6 +13,7 @@
 #include "ai/computer_level.h"
 #include "app/app_settings.h"
 #include "app/front_door.h"
+#include "app/gamepad.h"
 #include "app/net_notice.h"
 #include "app/options.h"
 #include "core/frame_pacer.h"
@@ -25,6 +26,7 @@
 class CGameScene;
 class CGameManager;
 class CComputerPlayer;
+class CTextLabel;
 
 class CApplication : private net::IMatchGame {
  public:
@@ -90,6 +92,8 @@ class CApplication : private net::IMatchGame {
   CSession& session() { return session_; }
   CFeedback* feedback() const { return feedback_.get(); }
   const COverlay& networkNotice() const { return netNotice_.overlay(); }
+  // The mark of a pad's pointer; null until a pad moved it.
+  const CTextLabel* padPointer() const { return padPointer_.get(); }
 
  private:
   // The game as a networked match drives it.
@@ -117,6 +121,16 @@ class CApplication : private net::IMatchGame {
   void runComputers();
   void applyLocalInput(PlayerInput in);
   void handleNetworkEvent(const SDL_Event& event);
+  void handleEvent(SDL_Event event);
+  void handlePadEvent(const SDL_Event& event);
+  // Who the pads play, again after the computer takes or leaves a side.
+  void setupPads();
+  // A pad's inputs into the game, as the keys' go: the network's, or here.
+  void applyPadInputs();
+  void stepPads();
+  // A mark where a pad has put the pointer; the mouse moving hides it.
+  void showPadPointer(int player, float x, float y);
+  void hidePadPointer();
 
   bool running_ = false;
   CAppSettings settings_;
@@ -145,4 +159,9 @@ class CApplication : private net::IMatchGame {
   std::unique_ptr<CFrontDoor> menu_;
   ComputerLevel level_ = kDefaultComputerLevel;
   MatchSettings fileSettings_;  // as data/settings.xml gave them
+  int padsFound_ = 0;
+  CGamepads pads_;
+  std::vector<PlayerInput> padInputs_;
+  std::unique_ptr<CTextLabel> padPointer_;
+  int padPointerPlayer_ = 0;
 };

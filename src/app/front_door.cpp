@@ -10,6 +10,8 @@
 #include "ai/computer_level.h"
 #include "app/match_length.h"
 #include "app/text_wrap.h"
+#include "core/player_input.h"
+#include "platform/key_map.h"
 #include "render/text_label.h"
 
 namespace {
@@ -41,6 +43,13 @@ std::string percent(float volume) {
   std::snprintf(text, sizeof text, "%d%%", static_cast<int>(std::lround(volume * 100)));
   return text;
 }
+
+// The keys page's rows, in order: each player's four steering keys.
+constexpr int kKeyRows = 8;
+const int kRowDirections[4] = {kForward, kBackward, kTurnLeft, kTurnRight};
+
+int rowPlayer(int row) { return row / 4 + 1; }
+int rowDirection(int row) { return kRowDirections[row % 4]; }
 
 bool isAddressCharacter(int c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == ':' ||
@@ -101,7 +110,20 @@ std::vector<CFrontDoor::Item> CFrontDoor::items() const {
               {std::string("Full screen: ") + (o.fullScreen ? "on" : "off"), true},
               {"Computer level: " + o.level, true},
               {"Write the match length into settings.xml", false},
+              {"Keys", false},
+              {std::string("Colours: ") + (o.palette == 1 ? "colour-blind safe" : "standard"), true},
               {"Back", false}};
+    case Page::kKeys: {
+      std::vector<Item> list;
+      for (int row = 0; row < kKeyRows; ++row) {
+        const int player = rowPlayer(row), direction = rowDirection(row);
+        const std::string key = row == choosing_ ? "press a key" : o.steering[player - 1][direction];
+        list.push_back({"Player " + std::to_string(player) + " " + directionName(direction) + ": " + key, false});
+      }
+      list.push_back({"Reset to the default keys", false});
+      list.push_back({"Back", false});
+      return list;
+    }
     case Page::kJoin:
       return {{"Address: " + (replaceOnType_ ? "[" + typing_ + "]" : typing_ + "_"), false},
               {"Join", false},
@@ -118,6 +140,8 @@ std::vector<std::string> CFrontDoor::header() const {
       return {"OPTIONS", ""};
     case Page::kJoin:
       return {"JOIN A NETWORK MATCH", "", "Type the host's address, with :port", "if it is not 28470.", ""};
+    case Page::kKeys:
+      return {"KEYS", ""};
   }
   return {};
 }
@@ -141,6 +165,9 @@ std::vector<std::string> CFrontDoor::lines() const {
       break;
     case Page::kJoin:
       out.push_back("Enter: join   Esc: back");
+      break;
+    case Page::kKeys:
+      out.push_back(choosing_ >= 0 ? "Press the new key   Esc: keep it" : "Enter: choose a key   Esc: back");
       break;
   }
   if (!message_.empty()) {
@@ -178,6 +205,7 @@ void CFrontDoor::redraw() {
 
 void CFrontDoor::goTo(Page page) {
   page_ = page;
+  choosing_ = -1;
   selected_ = 0;
   redraw();
 }
@@ -246,6 +274,14 @@ MenuChoice CFrontDoor::activate(int item, int direction) {
         case 4:
           if (direction != 0) return MenuChoice::kNone;
           return MenuChoice::kWriteSettings;
+        case 5:
+          if (direction != 0) return MenuChoice::kNone;
+          goTo(Page::kKeys);
+          return MenuChoice::kNone;
+        case 6:
+          // Drawn so from the next match on, whose pictures load afresh.
+          o.palette = 1 - o.palette;
+          break;
         default:
           if (direction != 0) return MenuChoice::kNone;
           goTo(Page::kTitle);
@@ -254,6 +290,22 @@ MenuChoice CFrontDoor::activate(int item, int direction) {
       redraw();
       return choice;
     }
+    case Page::kKeys:
+      if (direction != 0) return MenuChoice::kNone;
+      if (item < kKeyRows) {
+        choosing_ = item;
+        redraw();
+        return MenuChoice::kNone;
+      }
+      if (item == kKeyRows) {
+        resetSteeringKeys();
+        takeSteeringKeys(o);
+        message_ = "The default keys are back.";
+        redraw();
+        return MenuChoice::kKeysChanged;
+      }
+      goTo(Page::kOptions);
+      return MenuChoice::kNone;
     case Page::kJoin:
       if (direction != 0) return MenuChoice::kNone;
       if (item == 2) {
@@ -292,8 +344,30 @@ MenuChoice CFrontDoor::typed(const SDL_keysym& key) {
   return MenuChoice::kNone;
 }
 
+MenuChoice CFrontDoor::keyPressed(const SDL_keysym& key) {
+  const int row = choosing_;
+  choosing_ = -1;
+  if (key.sym == SDLK_ESCAPE) {
+    message_.clear();
+    redraw();
+    return MenuChoice::kNone;
+  }
+  const int player = rowPlayer(row), direction = rowDirection(row);
+  const std::string why = steeringKeyRefusal(player, direction, key.sym);
+  if (!why.empty() || !chooseSteeringKey(player, direction, key.sym)) {
+    message_ = "Not taken: " + why + ".";
+    redraw();
+    return MenuChoice::kNone;
+  }
+  takeSteeringKeys(*options_);
+  message_.clear();
+  redraw();
+  return MenuChoice::kKeysChanged;
+}
+
 MenuChoice CFrontDoor::handleEvent(const SDL_Event& event) {
   if (!shown_ || !options_) return MenuChoice::kNone;
+  if (choosing_ >= 0) return event.type == SDL_KEYDOWN ? keyPressed(event.key.keysym) : MenuChoice::kNone;
   const int count = static_cast<int>(items().size());
   if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN) {
     const int x = event.type == SDL_MOUSEMOTION ? event.motion.x : event.button.x;
@@ -333,7 +407,7 @@ MenuChoice CFrontDoor::handleEvent(const SDL_Event& event) {
     case SDLK_ESCAPE:
       if (page_ == Page::kTitle) return MenuChoice::kQuit;
       message_.clear();
-      goTo(Page::kTitle);
+      goTo(page_ == Page::kKeys ? Page::kOptions : Page::kTitle);
       return MenuChoice::kNone;
     default:
       if (page_ == Page::kJoin) return typed(key);

@@ -1,7 +1,8 @@
-// The title menu and its pages (options, joining a network match): panels of
-// text over the board, which plays itself behind them. Arrows, Enter and
-// Escape or the mouse move through it; what the player chooses goes back to
-// the application, which starts the match or applies the option.
+// The title menu and its pages (options, the steering keys, joining a
+// network match): panels of text over the board, which plays itself behind
+// them. Arrows, Enter and Escape or the mouse move through it (a pad's cross
+// and buttons come as those keys); what the player chooses goes back to the
+// application, which starts the match or applies the option.
 #pragma once
 
 #include <SDL/SDL.h>
@@ -26,12 +27,13 @@ enum class MenuChoice {
   kFullScreen,     // the options' full-screen flag changed
   kVolume,         // the options' volume changed
   kWriteSettings,  // the match length, written into data/settings.xml
-  kOptionsChanged  // anything else in the options; saved by the caller
+  kOptionsChanged,  // anything else in the options; saved by the caller
+  kKeysChanged      // a steering key chosen, or the defaults back; saved by the caller
 };
 
 class CFrontDoor {
  public:
-  enum class Page { kTitle, kOptions, kJoin };
+  enum class Page { kTitle, kOptions, kJoin, kKeys };
 
   CFrontDoor();
   ~CFrontDoor();
@@ -53,6 +55,8 @@ class CFrontDoor {
   MenuChoice handleEvent(const SDL_Event& event);
 
   Page page() const { return page_; }
+  // A steering row awaits its new key: every key is the page's.
+  bool choosingKey() const { return choosing_ >= 0; }
   int selected() const { return selected_; }
   // The page as drawn, one entry a line; the selected item is marked.
   std::vector<std::string> lines() const;
@@ -68,6 +72,7 @@ class CFrontDoor {
   void goTo(Page page);
   MenuChoice activate(int item, int direction);
   MenuChoice typed(const SDL_keysym& key);
+  MenuChoice keyPressed(const SDL_keysym& key);
   int itemAt(int x, int y) const;
   void redraw();
 
@@ -78,6 +83,7 @@ class CFrontDoor {
   std::string message_;
   std::string typing_;  // the join address as it is being typed
   bool replaceOnType_ = false;
+  int choosing_ = -1;  // the keys page's row awaiting its new key
   COverlay panel_;
   std::unique_ptr<CTextLabel> highlight_;
 };

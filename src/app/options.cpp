@@ -7,14 +7,22 @@
 #include <memory>
 #include <string>
 
+#include "core/player_input.h"
 #include "engine/file_io.h"
 #include "engine/xml_bind.h"
 #include "engine/xml_writer.h"
+#include "platform/key_map.h"
 
 namespace {
 
 const char* const kOptionsPath = "data/options.xml";
 const char* const kRootName = "Options";
+
+// The keys' names in the file, by player and direction.
+const char* const kSteeringKeys[2][4] = {{"P1_Right", "P1_Forward", "P1_Back", "P1_Left"},
+                                         {"P2_Right", "P2_Forward", "P2_Back", "P2_Left"}};
+// The order they are written in.
+const int kDirectionsInFile[4] = {kForward, kBackward, kTurnLeft, kTurnRight};
 
 float clampVolume(float volume) {
   if (std::isnan(volume)) return COptions().volume;
@@ -54,7 +62,7 @@ std::string unreadableKeys(const brin::CXmlNode& root) {
     const std::string& name = child->GetName();
     const bool bad = name == "Volume"     ? !readsAsNumber(child)
                      : isFlagKey(name)    ? !readsAsFlag(child)
-                     : name == "HostPort" ? !readsAsWholeNumber(child)
+                     : name == "HostPort" || name == "Palette" ? !readsAsWholeNumber(child)
                                           : false;
     if (bad) keys += (keys.empty() ? "" : ", ") + name;
   }
@@ -80,6 +88,10 @@ std::string unknownNames(COptions& options) {
     options.hostPort = defaults.hostPort;
     keys += (keys.empty() ? "" : ", ") + std::string("HostPort");
   }
+  if (options.palette != 0 && options.palette != 1) {
+    options.palette = defaults.palette;
+    keys += (keys.empty() ? "" : ", ") + std::string("Palette");
+  }
   return keys;
 }
 
@@ -94,6 +106,12 @@ void COptions::Bind(brin::CXmlBindContext& ctx) {
   brin::BindField(ctx, "MatchLength", matchLength, kOptionsPath, 0);
   brin::BindField(ctx, "JoinAddress", joinAddress, kOptionsPath, 0);
   brin::BindField(ctx, "HostPort", hostPort, kOptionsPath, 0);
+  for (int player = 0; player < 2; ++player) {
+    for (int direction : kDirectionsInFile) {
+      brin::BindField(ctx, kSteeringKeys[player][direction], steering[player][direction], kOptionsPath, 0);
+    }
+  }
+  brin::BindField(ctx, "Palette", palette, kOptionsPath, 0);
 }
 
 COptions loadOptions() {
@@ -133,4 +151,50 @@ bool saveOptions(const COptions& options) {
   written.volume = clampVolume(written.volume);
   std::unique_ptr<brin::CXmlNode> root = brin::BuildXmlTree(written, kRootName);
   return brin::ReplaceFile(kOptionsPath, brin::ComposeXmlText(*root));
+}
+
+void applySteeringKeys(COptions& options) {
+  const COptions defaults;
+  resetSteeringKeys();
+  std::string unknown;
+  int keys[2][4] = {};
+  for (int player = 0; player < 2; ++player) {
+    for (int direction = 0; direction < 4; ++direction) {
+      std::string& name = options.steering[player][direction];
+      keys[player][direction] = keyNamed(name);
+      if (keys[player][direction] != 0) continue;
+      unknown += (unknown.empty() ? "" : ", ") + std::string(kSteeringKeys[player][direction]) + " (" + name + ")";
+      name = defaults.steering[player][direction];
+      keys[player][direction] = keyNamed(name);
+    }
+  }
+  if (!unknown.empty()) {
+    std::cerr << "Ignored the unknown keys " << unknown << " in " << kOptionsPath << "; the defaults are used for them"
+              << std::endl;
+  }
+  // Taken as a whole, so two players may have swapped keys; a clash sends
+  // them all back, since which of the two to keep is anyone's guess.
+  std::string clash;
+  for (int i = 0; i < 8 && clash.empty(); ++i) {
+    const int key = keys[i / 4][i % 4];
+    if (commandOfKey(key) != AppCommand::kNone) clash = keyName(key) + " is one of the game's keys";
+    for (int j = 0; j < i && clash.empty(); ++j) {
+      if (keys[j / 4][j % 4] == key) clash = keyName(key) + " steers twice";
+    }
+  }
+  if (clash.empty()) {
+    for (int i = 0; i < 8; ++i) setSteeringKey(i / 4 + 1, i % 4, keys[i / 4][i % 4]);
+  } else {
+    std::cerr << "Ignored the steering keys in " << kOptionsPath << ": " << clash << "; the default keys are used"
+              << std::endl;
+  }
+  takeSteeringKeys(options);
+}
+
+void takeSteeringKeys(COptions& options) {
+  for (int player = 0; player < 2; ++player) {
+    for (int direction = 0; direction < 4; ++direction) {
+      options.steering[player][direction] = keyName(steeringKey(player + 1, direction));
+    }
+  }
 }

@@ -8,6 +8,7 @@
 #include "game/game_part.h"
 #include "game/rules.h"
 #include "platform/clock.h"
+#include "render/palette.h"
 #include "render/sprite.h"
 #include "render/text_label.h"
 #include "sim/placement.h"
@@ -82,8 +83,10 @@ CGameScene::CGameScene() {
   target2 = std::make_unique<CTextLabel>(99, true);
   value1->setColor(0.56f, 0.9f, 1.0f, 1.0f);
   target1->setColor(0.56f, 0.9f, 1.0f, 0.8f);
-  value2->setColor(0.8f, 1.0f, 0.54f, 1.0f);
-  target2->setColor(0.8f, 1.0f, 0.54f, 0.8f);
+  float two[3];
+  playerTwoTextColour(two);
+  value2->setColor(two[0], two[1], two[2], 1.0f);
+  target2->setColor(two[0], two[1], two[2], 0.8f);
   value1->setPosition(kTextMargin, kValueTextY, CTextLabel::kLeft);
   target1->setPosition(kTextMargin, kTargetTextY, CTextLabel::kLeft);
   value2->setPosition(512 - kTextMargin, kValueTextY, CTextLabel::kRight);
@@ -91,7 +94,7 @@ CGameScene::CGameScene() {
   name1 = std::make_unique<CTextLabel>(99, true);
   name2 = std::make_unique<CTextLabel>(99, true);
   name1->setColor(0.56f, 0.9f, 1.0f, 1.0f);
-  name2->setColor(0.8f, 1.0f, 0.54f, 1.0f);
+  name2->setColor(two[0], two[1], two[2], 1.0f);
   name1->setPosition(kNameTextX, kValueTextY, CTextLabel::kLeft);
   name2->setPosition(512 - kNameTextX, kValueTextY, CTextLabel::kRight);
   // Over the banner, which is drawn over the game.

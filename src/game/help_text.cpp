@@ -2,11 +2,15 @@
 // of each shop, so a modded shop explains its own parts.
 #include "game/help_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <vector>
 
+#include "core/player_input.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
+#include "platform/key_map.h"
 
 namespace {
 
@@ -55,6 +59,43 @@ void addShop(std::string& text, const CShop& shop, const char* heading) {
   for (const CGamePart* part : shop.templates) text += partLine(*part) + "\n";
 }
 
+// A key as the help writes it: "W", "Up", "Left shift".
+std::string shownKey(int player, int direction) {
+  std::string name = keyName(steeringKey(player, direction));
+  // Before SDL can name keys, the rows' own names (the defaults').
+  if (name.empty() && steeringKeyName(player, direction)) name = steeringKeyName(player, direction);
+  if (name.empty()) name = "?";
+  if (name.size() == 1) {
+    name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+  } else if (name[0] >= 'a' && name[0] <= 'z') {
+    name[0] = static_cast<char>(name[0] - 'a' + 'A');
+  }
+  return name;
+}
+
+// The steering table with the keys in use, each centred under its player.
+std::string steeringLines() {
+  constexpr size_t kColumn[2] = {14, 25};
+  constexpr size_t kWidth = 8;
+  const struct {
+    const char* label;
+    int direction;
+  } rows[] = {{" forward", kForward}, {" back", kBackward}, {" turn left", kTurnLeft}, {" turn right", kTurnRight}};
+  std::string text = "steer         player 1   player 2\n";
+  for (const auto& row : rows) {
+    std::string line = row.label;
+    for (int player = 1; player <= 2; ++player) {
+      const std::string key = shownKey(player, row.direction);
+      const size_t column = kColumn[player - 1];
+      const size_t start = column + (key.size() < kWidth ? (kWidth - key.size() + 1) / 2 : 0);
+      line.resize(std::max(start, line.size() + 1), ' ');
+      line += key;
+    }
+    text += line + "\n";
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string helpText(const CGameManager& game, const std::string& handOver) {
@@ -67,11 +108,7 @@ std::string helpText(const CGameManager& game, const std::string& handOver) {
       "In your turn your shop slides in: buy parts\n"
       "and lay them to steer the blood your way.\n"
       "\n"
-      "steer         player 1   player 2\n"
-      " forward          W         Up\n"
-      " back             S        Down\n"
-      " turn left        A        Left\n"
-      " turn right       D        Right\n"
+      + steeringLines() +
       "mouse  click a part to buy it, drag it,\n"
       "       wheel turns it, let go to drop it\n"
       "P pause  M sound  F11 or Alt+Enter full screen\n"

@@ -239,7 +239,7 @@ class GlDevice : public Device {
 
   std::unique_ptr<Texture> createTextureFromFile(const std::string& path) override {
     Picture picture;
-    if (!decodePicture(path, picture)) return nullptr;
+    if (!decodeTexturePicture(path, picture)) return nullptr;
     return std::make_unique<GlTexture>(std::move(picture), shared_);
   }
 

@@ -3,12 +3,17 @@
 
 #include <SDL/SDL.h>
 
+#include <array>
+#include <string>
+
 #include "core/player_input.h"
 
 namespace {
 
 // Where two keys give the same command, the first is the one a name means.
-const KeyBinding kBindings[] = {
+// The steering rows come first, so a row's place tells its player and
+// direction.
+constexpr KeyBinding kDefaults[] = {
     {SDLK_w, "w", 1, kForward, AppCommand::kNone},
     {SDLK_s, "s", 1, kBackward, AppCommand::kNone},
     {SDLK_a, "a", 1, kTurnLeft, AppCommand::kNone},
@@ -28,31 +33,66 @@ const KeyBinding kBindings[] = {
     {SDLK_F11, "f11", 0, 0, AppCommand::kFullScreen},
 };
 
+constexpr size_t kSteeringRows = 8;
+
+constexpr size_t kRows = sizeof kDefaults / sizeof kDefaults[0];
+
+constexpr std::array<KeyBinding, kRows> copyOfDefaults() {
+  std::array<KeyBinding, kRows> rows{};
+  for (size_t i = 0; i < kRows; ++i) rows[i] = kDefaults[i];
+  return rows;
+}
+
+// The table in use: the defaults with the steering keys as chosen.
+std::array<KeyBinding, kRows> g_bindings = copyOfDefaults();
+
+KeyBinding* steeringRow(int player, int direction) {
+  for (size_t i = 0; i < kSteeringRows; ++i) {
+    if (g_bindings[i].player == player && g_bindings[i].direction == direction) return &g_bindings[i];
+  }
+  return nullptr;
+}
+
+const char* commandWord(AppCommand command) {
+  switch (command) {
+    case AppCommand::kQuit: return "quit";
+    case AppCommand::kHelp: return "help";
+    case AppCommand::kPause: return "pause";
+    case AppCommand::kSound: return "sound";
+    case AppCommand::kEnter: return "Enter";
+    case AppCommand::kHandOver: return "computer";
+    case AppCommand::kWaitForOther: return "wait";
+    case AppCommand::kFullScreen: return "full screen";
+    case AppCommand::kNone: break;
+  }
+  return "";
+}
+
 }  // namespace
 
 const KeyBinding* bindingOfKey(int key) {
-  for (const KeyBinding& b : kBindings) {
+  for (const KeyBinding& b : g_bindings) {
     if (b.key == key) return &b;
   }
   return nullptr;
 }
 
 const KeyBinding* bindingNamed(const std::string& name) {
-  for (const KeyBinding& b : kBindings) {
+  for (const KeyBinding& b : g_bindings) {
     if (name == b.name) return &b;
   }
   return nullptr;
 }
 
 const char* steeringKeyName(int player, int direction) {
-  for (const KeyBinding& b : kBindings) {
+  for (const KeyBinding& b : g_bindings) {
     if (b.player != 0 && b.player == player && b.direction == direction) return b.name;
   }
   return nullptr;
 }
 
 const char* commandKeyName(AppCommand command) {
-  for (const KeyBinding& b : kBindings) {
+  for (const KeyBinding& b : g_bindings) {
     if (b.command == command) return b.name;
   }
   return nullptr;
@@ -61,4 +101,74 @@ const char* commandKeyName(AppCommand command) {
 AppCommand commandOfKey(int key) {
   const KeyBinding* b = bindingOfKey(key);
   return b ? b->command : AppCommand::kNone;
+}
+
+int steeringKey(int player, int direction) {
+  const KeyBinding* row = steeringRow(player, direction);
+  return row ? row->key : 0;
+}
+
+int defaultSteeringKey(int player, int direction) {
+  for (size_t i = 0; i < kSteeringRows; ++i) {
+    if (kDefaults[i].player == player && kDefaults[i].direction == direction) return kDefaults[i].key;
+  }
+  return 0;
+}
+
+void setSteeringKey(int player, int direction, int key) {
+  if (KeyBinding* row = steeringRow(player, direction)) row->key = key;
+}
+
+void resetSteeringKeys() {
+  for (size_t i = 0; i < kSteeringRows; ++i) g_bindings[i].key = kDefaults[i].key;
+}
+
+const char* directionName(int direction) {
+  switch (direction) {
+    case kForward: return "forward";
+    case kBackward: return "back";
+    case kTurnLeft: return "turn left";
+    case kTurnRight: return "turn right";
+    default: return "";
+  }
+}
+
+std::string steeringKeyRefusal(int player, int direction, int key) {
+  if (!steeringRow(player, direction)) return "no such steering key";
+  if (key <= SDLK_FIRST || key >= SDLK_LAST) return "not a key";
+  const std::string name = keyName(key);
+  const KeyBinding* b = bindingOfKey(key);
+  if (b && b->command != AppCommand::kNone) return name + " is the game's " + commandWord(b->command) + " key";
+  if (b && b->player != player) {
+    return name + " is player " + std::to_string(b->player) + "'s " + directionName(b->direction) + " key";
+  }
+  return {};
+}
+
+bool chooseSteeringKey(int player, int direction, int key) {
+  if (!steeringKeyRefusal(player, direction, key).empty()) return false;
+  KeyBinding* row = steeringRow(player, direction);
+  for (size_t i = 0; i < kSteeringRows; ++i) {
+    // The player's own key from another direction: the two swap.
+    if (g_bindings[i].key == key && &g_bindings[i] != row) g_bindings[i].key = row->key;
+  }
+  row->key = key;
+  return true;
+}
+
+std::string keyName(int key) {
+  if (key <= SDLK_FIRST || key >= SDLK_LAST) return {};
+  const std::string name = SDL_GetKeyName(static_cast<SDLKey>(key));
+  // What SDL says of every key before its video is up, or of keys it
+  // cannot name.
+  return name == "unknown key" ? std::string() : name;
+}
+
+int keyNamed(const std::string& name) {
+  if (name.empty()) return 0;
+  for (int key = SDLK_FIRST + 1; key < SDLK_LAST; ++key) {
+    const char* known = SDL_GetKeyName(static_cast<SDLKey>(key));
+    if (known && name == known && name != "unknown key") return key;
+  }
+  return 0;
 }

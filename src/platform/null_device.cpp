@@ -120,7 +120,7 @@ bool NullDevice::getImageInfoFromFile(const std::string& path, ImageInfo& info) 
 
 std::unique_ptr<Texture> NullDevice::createTextureFromFile(const std::string& path) {
   Picture picture;
-  if (!decodePicture(path, picture)) return nullptr;
+  if (!decodeTexturePicture(path, picture)) return nullptr;
   return std::make_unique<PixelTexture>(std::move(picture));
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace platform {
 
@@ -210,6 +211,24 @@ bool decodePicture(const uint8_t* data, size_t size, Picture& out) {
 bool decodePicture(const std::string& path, Picture& out) {
   std::vector<uint8_t> bytes;
   return readFileBytes(path, bytes) && decodePicture(bytes.data(), bytes.size(), out);
+}
+
+}  // namespace platform
+
+namespace platform {
+namespace {
+PictureFilter& pictureFilter() {
+  static PictureFilter filter;
+  return filter;
+}
+}  // namespace
+
+void setPictureFilter(PictureFilter filter) { pictureFilter() = std::move(filter); }
+
+bool decodeTexturePicture(const std::string& path, Picture& out) {
+  if (!decodePicture(path, out)) return false;
+  if (pictureFilter()) pictureFilter()(path, out);
+  return true;
 }
 
 }  // namespace platform

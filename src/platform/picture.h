@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,12 @@ bool readPictureInfo(const std::string& path, ImageInfo& info);
 // Decodes a picture file; opaque pictures get alpha 255.
 bool decodePicture(const std::string& path, Picture& out);
 bool decodePicture(const uint8_t* data, size_t size, Picture& out);
+
+// A change the pictures undergo as they become textures (the palette's); by
+// path, as the game named the file. None unless set; null takes it away.
+using PictureFilter = std::function<void(const std::string& path, Picture& picture)>;
+void setPictureFilter(PictureFilter filter);
+// Decodes a picture for a texture, through the filter.
+bool decodeTexturePicture(const std::string& path, Picture& out);
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/app.h"
+#include "render/text_label.h"
 #include "game_world.h"
 #include "support/png_writer.h"
 #include "support/scripted_game.h"
@@ -110,6 +111,89 @@ TEST_F(EndToEnd, BuyDragTurnDropSteerAndPlayUntilAWinner) {
   EXPECT_NEAR(numbers(result.output, "steered")[2], numbers(result.output, "steered")[0], 1.0f) << "the part follows";
   EXPECT_TRUE(result.gameOver);
   EXPECT_GT(result.value2, numbers(result.output, "over")[1]) << "the blood goes on flowing after the end";
+}
+
+// Two pads and the keyboard at once. In player 1's turn pad 1's stick is the
+// pointer: from the corner to player 1's template at (316.3, 90) at full tilt
+// (8 pixels a step: 40 steps right, 11 down), buy, drag 10 steps left, turn,
+// drop. Meanwhile pad 2 steers player 2, a tilt inside the dead zone doing
+// nothing, and W steers player 1.
+TEST_F(EndToEnd, PadsBuyDragTurnAndDropInTheirTurnAndSteerBesideTheKeys) {
+  script.seed = 7;
+  script.pads = 2;
+  script.durationMs = 1400;
+  script.events = {{160, padAxisEvent(0, 0, 32767)},    {160, padAxisEvent(0, 1, 32767)},
+                   {160, padAxisEvent(1, 1, -7000)},    {160, keyEvent(true, SDLK_w)},
+                   {336, padAxisEvent(0, 1, 0)},        {400, padAxisEvent(1, 1, -32768)},
+                   {400, keyEvent(false, SDLK_w)},      {560, padAxisEvent(1, 1, 0)},
+                   {800, padAxisEvent(0, 0, 0)},        {848, padButtonEvent(0, 0, true)},
+                   {900, padAxisEvent(0, 0, -32768)},   {1060, padAxisEvent(0, 0, -1000)},
+                   {1100, padButtonEvent(0, 5, true)},  {1116, padButtonEvent(0, 5, false)},
+                   {1150, padButtonEvent(0, 0, false)},  {1300, motionEvent(100, 100)}};
+  const GameRunResult result = runGame(script, [](CApplication& app, uint32_t ms) {
+    CGameManager* game = app.game();
+    CDragState& drag = app.drag();
+    // The pad's pointer is marked where it is, until the mouse moves.
+    const CTextLabel* mark = app.padPointer();
+    if ((ms == 816 || ms == 1344) && mark)
+      std::printf("mark at %u: %d %.1f %.1f\n", ms, mark->hidden() ? 0 : 1, mark->x(), mark->y());
+    if (ms == 384)
+      std::printf("resting %d %.3f %.3f %.3f\n", game->currentPlayer, game->controller2.speed, game->controller1.speed,
+                  game->controller1.turnRate);
+    if (ms == 544) std::printf("tilted %.3f %.3f\n", game->controller2.speed, game->controller1.speed);
+    if (ms == 816) std::printf("pointer %.0f %.0f\n", drag.mouse.x, drag.mouse.y);
+    if (ms == 880 && drag.part)
+      std::printf("holding %d %.1f %d\n", drag.part->ownerPlayer, game->player1Value, drag.part->inShop);
+    if (ms == 1088 && drag.part) std::printf("dragged %.1f %.1f\n", drag.part->screenCentre().x, drag.mouse.x);
+    if (ms == 1136 && drag.part) std::printf("turned %.2f\n", drag.part->rotation);
+    if (ms == 1184)
+      std::printf("dropped %d %d %.1f\n", drag.held, g_partList.back()->ownerPlayer, g_partList.back()->screenCentre().x);
+    std::fflush(stdout);
+  });
+  ASSERT_TRUE(result.started && !result.crashed) << result.output;
+  const struct {
+    const char* key;
+    size_t index;
+    float low, high;
+  } bounds[] = {
+      // Player 1's turn; pad 2 inside its dead zone left player 2 at rest;
+      // W pushed player 1 and pad 1's stick, pointing, turned nobody.
+      {"resting", 0, 1, 1}, {"resting", 1, 0, 0}, {"resting", 2, 1, 1e9f}, {"resting", 3, 0, 0},
+      // Past the dead zone pad 2 drove player 2; W let go, player 1 coasts.
+      {"tilted", 0, 5, 20}, {"tilted", 1, 0.1f, 15},
+      {"pointer", 0, 320, 320}, {"pointer", 1, 88, 88},
+      {"holding", 0, 1, 1}, {"holding", 1, 4000, 4000}, {"holding", 2, 0, 0},
+      // 80 pixels left with the grab's offset of -3.7; one shoulder's turn.
+      {"dragged", 0, 235.5f, 237.5f}, {"dragged", 1, 240, 240},
+      {"turned", 0, 0.149f, 0.151f},
+      {"dropped", 0, 0, 0}, {"dropped", 1, 1, 1}, {"dropped", 2, 235.5f, 237.5f}};
+  for (const auto& b : bounds) {
+    const std::vector<float> v = numbers(result.output, b.key);
+    ASSERT_GT(v.size(), b.index) << b.key << "\n" << result.output;
+    EXPECT_TRUE(v[b.index] >= b.low && v[b.index] <= b.high) << b.key << "[" << b.index << "] = " << v[b.index];
+  }
+  EXPECT_NE(result.output.find("mark at 816: 1 320.0 79.5\n"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("mark at 1344: 0 "), std::string::npos) << result.output;
+}
+
+// Pad events where the game found no pad, and SDL's own search for pads on
+// a machine that has none: nothing happens, and the keys steer as ever.
+TEST_F(EndToEnd, WithoutPadsTheirEventsDoNothingAndTheKeysSteer) {
+  for (int pads : {0, -1}) {
+    SCOPED_TRACE(pads);
+    script.pads = pads;
+    script.durationMs = 600;
+    script.events = {{100, padAxisEvent(0, 1, -32768)}, {100, padHatEvent(1, SDL_HAT_UP)},
+                     {100, padButtonEvent(0, 0, true)}, {200, keyEvent(true, SDLK_UP)}};
+    const GameRunResult result = runGame(script, [](CApplication& app, uint32_t ms) {
+      if (ms == 192) std::printf("before %.3f %d\n", app.game()->controller2.speed, app.drag().held);
+      if (ms == 400) std::printf("after %.3f\n", app.game()->controller2.speed);
+    });
+    ASSERT_TRUE(result.started && !result.crashed) << result.output;
+    EXPECT_NE(result.output.find("before 0.000 0\n"), std::string::npos) << result.output;
+    ASSERT_EQ(numbers(result.output, "after").size(), 1u) << result.output;
+    EXPECT_GT(numbers(result.output, "after")[0], 5.0f);
+  }
 }
 
 TEST_F(EndToEnd, RefusesToStartWhenAPlayerHasNoPartToSteer) {

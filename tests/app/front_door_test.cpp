@@ -220,6 +220,52 @@ TEST(FrontDoor, EscapeAsksInAMatchFromTheMenuAndF2SaysWhoPlays) {
   EXPECT_LT(r.frames, 3200 / 16) << "Escape on the menu did not quit";
 }
 
+// One pad: the cross and the stick move through the menu, one button
+// chooses and the other goes back; in the match against the computer the
+// lone pad is the person's, and it starts the next match from the result.
+TEST(FrontDoor, APadChoosesOnTheMenuPlaysAgainstTheComputerAndStartsTheNextMatch) {
+  using testing_support::padAxisEvent;
+  using testing_support::padButtonEvent;
+  using testing_support::padHatEvent;
+  GameScript s;
+  s.frontDoor = true;
+  s.pads = 1;
+  s.durationMs = 2000;
+  s.optionsXml = "<Options><HintShown>1</HintShown></Options>";
+  for (uint32_t at : {300u, 348u, 396u, 444u}) {  // down to Options
+    s.events.push_back({at, padHatEvent(0, SDL_HAT_DOWN)});
+    s.events.push_back({at + 16, padHatEvent(0, SDL_HAT_CENTERED)});
+  }
+  auto tap = [&s](uint32_t at, int button) {
+    s.events.push_back({at, padButtonEvent(0, button, true)});
+    s.events.push_back({at + 16, padButtonEvent(0, button, false)});
+  };
+  tap(500, 0);  // into the options
+  tap(600, 1);  // and back
+  s.events.push_back({700, padAxisEvent(0, 1, 30000)});
+  s.events.push_back({748, padAxisEvent(0, 1, 2000)});
+  tap(800, 0);  // against the computer
+  s.events.push_back({1100, padHatEvent(0, SDL_HAT_UP)});
+  s.events.push_back({1250, padHatEvent(0, SDL_HAT_CENTERED)});
+  tap(1600, 0);  // the next match
+  auto r = testing_support::runGame(s, [](CApplication& app, uint32_t ms) {
+    if (app.menu() && (ms == 480 || ms == 560 || ms == 656 || ms == 784)) {
+      std::printf("at %u page %d item %d\n", ms, static_cast<int>(app.menu()->page()), app.menu()->selected());
+    }
+    if (ms == 1008) std::printf("after: %s\n", stateOf(app).c_str());
+    if (ms == 1200) std::printf("steered %d\n", app.game()->controller1.speed > 0 ? 1 : 0);
+    if (ms == 1296) app.game()->player2Value = app.game()->player2Target + 1;
+    if (ms == 1584) std::printf("result %d\n", app.session().resultOverlay().shown() ? 1 : 0);
+    if (ms == 1808) std::printf("match %d result %d\n", app.session().matchNumber(), app.session().resultOverlay().shown() ? 1 : 0);
+  });
+  ASSERT_TRUE(r.started) << r.output;
+  for (const char* want : {"at 480 page 0 item 4\n", "at 560 page 1 item 0\n", "at 656 page 0 item 0\n",
+                           "at 784 page 0 item 1\n", "after: menu 0 fromMenu 1 computers 01", "steered 1\n",
+                           "result 1\n", "match 1 result 0\n"}) {
+    EXPECT_NE(r.output.find(want), std::string::npos) << want << "\n" << r.output;
+  }
+}
+
 TEST(FrontDoor, FullScreenFollowsF11AndAltEnterAndIsRemembered) {
   GameScript s;
   s.durationMs = 1500;

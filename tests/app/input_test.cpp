@@ -99,4 +99,55 @@ TEST(EventTranslation, KeysNameTheirPlayerTheMouseLeavesItOpen) {
   EXPECT_FALSE(playerInputOf(key(true, SDLK_ESCAPE), in));
 }
 
+// Choosing keys changes the one table: a chosen key steers through the same
+// translation, keeps the row's replay name, swaps within a player, and a
+// key of the other player or of the game is refused.
+TEST(KeyMap, ChosenKeysSteerThroughTheSameTableUntilTheDefaultsComeBack) {
+  const struct {
+    int player, direction;
+    SDLKey key;
+    bool taken;
+  } choices[] = {
+      {1, kForward, SDLK_i, true},
+      {1, kBackward, SDLK_UP, false},      // player 2's
+      {2, kTurnLeft, SDLK_i, false},       // player 1's now
+      {2, kTurnLeft, SDLK_ESCAPE, false},  // the game's
+      {2, kTurnLeft, SDLK_F11, false},
+      {2, kTurnLeft, SDLK_KP_ENTER, false},
+      {1, kTurnLeft, SDLK_d, true},        // player 1's own turn right: the two swap
+      {2, kForward, SDLK_w, true},         // W is free since I took its place
+  };
+  for (const auto& c : choices) {
+    SCOPED_TRACE(std::to_string(c.player) + " " + std::to_string(c.direction) + " " + std::to_string(c.key));
+    EXPECT_EQ(steeringKeyRefusal(c.player, c.direction, c.key).empty(), c.taken);
+    EXPECT_EQ(chooseSteeringKey(c.player, c.direction, c.key), c.taken);
+  }
+  const struct {
+    SDLKey key;
+    bool input;
+    int player, direction;
+  } steering[] = {
+      {SDLK_i, true, 1, kForward}, {SDLK_d, true, 1, kTurnLeft}, {SDLK_a, true, 1, kTurnRight},
+      {SDLK_w, true, 2, kForward}, {SDLK_UP, false, 0, 0},       {SDLK_s, true, 1, kBackward},
+  };
+  for (const auto& c : steering) {
+    PlayerInput in;
+    ASSERT_EQ(playerInputOf(key(true, c.key), in), c.input) << c.key;
+    if (!c.input) continue;
+    EXPECT_EQ(in.player, c.player) << c.key;
+    EXPECT_EQ(in.code, c.direction) << c.key;
+  }
+  // Replays still spell the row by its first name, whatever key it holds.
+  EXPECT_STREQ(steeringKeyName(1, kForward), "w");
+  EXPECT_EQ(bindingNamed("w")->key, SDLK_i);
+  EXPECT_EQ(commandOfKey(SDLK_ESCAPE), AppCommand::kQuit);
+  resetSteeringKeys();
+  for (int player = 1; player <= 2; ++player) {
+    for (int direction = kTurnRight; direction <= kTurnLeft; ++direction) {
+      EXPECT_EQ(steeringKey(player, direction), defaultSteeringKey(player, direction));
+    }
+  }
+  EXPECT_EQ(steeringKey(1, kForward), SDLK_w);
+}
+
 }  // namespace

@@ -130,6 +130,21 @@ TEST(GoldenPictures, StartShopBannerAndAPlacedPartInTheBlood) {
   runAndCompare(s, {{16, "start"}, {800, "turn_banner"}, {1504, "shop_in"}, {1568, "wall_hovered"}, {8000, "part_in_blood"}});
 }
 
+// The same match in the palette every colour vision tells apart: player 2's
+// paddle, shop and bar pale and its parts striped, beside the blue player
+// 1 and the yellow blood (tools/palette_distances.py measures the three).
+TEST(GoldenPictures, PaletteForEveryColourVision) {
+  GameScript s;
+  s.seed = 11;
+  s.durationMs = 8100;
+  s.optionsXml = "<Options><Palette>1</Palette></Options>";
+  s.events = {{1500, motionEvent(186, 90)}, {1520, motionEvent(186, 91)}, {1600, buttonEvent(true, 1, 186, 91)}};
+  for (uint32_t i = 1; i <= 20; ++i) s.events.push_back({1600 + i * 32, motionEvent(186 + i * 3, 91 + i * 19)});
+  s.events.push_back({2400, buttonEvent(true, 5, 246, 471)});
+  s.events.push_back({2500, buttonEvent(false, 1, 246, 471)});
+  runAndCompare(s, {{8000, "palette_part_in_blood"}});
+}
+
 TEST(GoldenPictures, WinnerBanner) {
   GameScript s;
   s.seed = 12;

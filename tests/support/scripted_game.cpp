@@ -25,6 +25,7 @@
 #include "net/net_game.h"
 #include "game/world_hash.h"
 #include "platform/clock.h"
+#include "platform/joysticks.h"
 #include "platform/key_map.h"
 
 namespace fs = std::filesystem;
@@ -193,6 +194,7 @@ void childRun(const GameScript& s, const FrameHook& hook, const std::string& roo
   bool typedHostPort = false;
   app.setStepObserver([&steps] { ++steps; });
   app.setSeed(s.seed);
+  platform::setJoystickCountForTests(s.pads);
   for (int player : s.computers) app.setComputer(player, true);
   app.setFrontDoor(s.frontDoor);
   if (s.netRole != 0) {
@@ -396,6 +398,32 @@ SDL_Event buttonEvent(bool down, int button, int x, int y) {
   e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
   e.button.x = static_cast<Uint16>(x);
   e.button.y = static_cast<Uint16>(y);
+  return e;
+}
+
+SDL_Event padAxisEvent(int pad, int axis, int value) {
+  SDL_Event e{};
+  e.type = SDL_JOYAXISMOTION;
+  e.jaxis.which = static_cast<Uint8>(pad);
+  e.jaxis.axis = static_cast<Uint8>(axis);
+  e.jaxis.value = static_cast<Sint16>(value);
+  return e;
+}
+
+SDL_Event padHatEvent(int pad, int value) {
+  SDL_Event e{};
+  e.type = SDL_JOYHATMOTION;
+  e.jhat.which = static_cast<Uint8>(pad);
+  e.jhat.value = static_cast<Uint8>(value);
+  return e;
+}
+
+SDL_Event padButtonEvent(int pad, int button, bool down) {
+  SDL_Event e{};
+  e.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+  e.jbutton.which = static_cast<Uint8>(pad);
+  e.jbutton.button = static_cast<Uint8>(button);
+  e.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
   return e;
 }
 

@@ -41,6 +41,9 @@ struct GameScript {
   // that manages only a few frames a second runs several steps per frame.
   uint32_t frameMs = 16;
   std::vector<int> computers;  // players the computer plays from the start
+  // Gamepads the game finds at start (their events come in `events`); -1
+  // opens whatever SDL finds on this machine.
+  int pads = 0;
   bool stopWhenOver = false;   // end the run at the first frame after a win
   // One side of a networked match over localhost: 1 hosts on netPort, 2
   // joins it. With netPort 0, runGamesTogether's host takes any free port
@@ -107,5 +110,9 @@ bool parseScript(const std::string& text, GameScript& script, std::string& expec
 SDL_Event keyEvent(bool down, SDLKey key);
 SDL_Event motionEvent(int x, int y);
 SDL_Event buttonEvent(bool down, int button, int x, int y);
+// A gamepad's stick axis, its cross (hat 0) and its buttons, as SDL reports them.
+SDL_Event padAxisEvent(int pad, int axis, int value);
+SDL_Event padHatEvent(int pad, int value);
+SDL_Event padButtonEvent(int pad, int button, bool down);
 
 }  // namespace testing_support
