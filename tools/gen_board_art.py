@@ -83,39 +83,35 @@ def mirrored(half):
 
 
 # The cavity of the stomach, right half, in grid units (x from the axis, y = row).
-# Row 0 is open under the spout; the chamber widens to the collector alcoves;
-# each collector sits in a basin behind a lip the pool has to rise or be pushed
-# over; the bowl between the lips holds the blood that nobody steers.
+# Row 0 is open under the spout; the funnel narrows to the throat and the
+# chamber widens under it. The stream falls onto a ridge in the middle, whose
+# slopes lead the blood down to a flat floor on each side; each collector
+# stands on its floor away from the walls, so no single part laid over it can
+# close it off (a part's shape cannot cover all of its square, and blood
+# reaches it from both sides). Nothing is kept in a shared pool, so whatever a
+# player steers to a side reaches that side's collector within seconds.
+RIDGE_TOP_ROW = 95
+FLOOR_ROW = 151
 CAVITY_HALF = [
-    (28, -3), (28, 0), (27, 3), (21, 7), (13, 12), (6, 16), (2.5, 19),   # funnel under the spout
-    (2.5, 24), (8, 27), (20, 29), (36, 30), (52, 32), (66, 37),            # throat into the chamber
-    (77, 45), (84, 56), (87, 70),
-    (87, 151),               # outer wall of the right collector basin (column 215 solid)
-    (77, 151),               # basin floor under the collector (row 151 solid)
-    (73, 147), (68, 136),    # shelf rising from the basin to the lip
-    (65, 130), (62, 132),    # lip top, row 130
-    (59, 145), (56, 164), (50, 178), (42, 189), (30, 197), (15, 201), (0, 202),
+    (28, -3), (28, 0), (27, 3), (21, 7), (13, 12), (6, 16), (1, 19),     # funnel under the spout
+    (1, 24), (8, 27), (20, 29), (36, 30), (52, 32), (66, 37),              # throat into the chamber
+    (80, 46), (92, 58), (99, 72), (100, 90),
+    (100, FLOOR_ROW),        # outer wall (column 228 solid)
+    (64, FLOOR_ROW),         # the floor the collector stands on (row 151 solid)
+    (0.5, RIDGE_TOP_ROW), (0, RIDGE_TOP_ROW),   # the ridge's slope up to its top
 ]
-# The flow rule tries down-right before down-left, so a pile spreads to the
-# right and a stream split evenly still feeds the right collector more. The
-# funnel's right wall comes one column in, which moves the stream out of the
-# throat half a column left: measured with vesicor_fairness over 20 seeded
-# five-minute matches nobody plays, that evens the two sides out (a whole
-# column overshoots to player 1 by as much as none favours player 2).
-THROAT_SHIFT_LEFT_WALL = 0.0
-THROAT_SHIFT_RIGHT_WALL = -1.0
-THROAT_LAST_ROW = 24
-
-
-def shifted_throat(outline):
-    def moved(x, y):
-        if y > THROAT_LAST_ROW:
-            return x
-        return x + (THROAT_SHIFT_LEFT_WALL if x < AXIS else THROAT_SHIFT_RIGHT_WALL)
-    return [(moved(x, y), y) for x, y in outline]
-
-
-CAVITY = shifted_throat(mirrored(CAVITY_HALF))
+# Below this row the cells mirror exactly (c <-> 255 - c): the throat is the
+# two middle columns, so the stream leaves it on the axis and a part slanted
+# under it from either side meets it at the same place.
+THROAT_LAST_ROW = 18
+# The spout sits left of the axis and the flow rule tries down-right before
+# down-left, so an exact mirror still favours one side. Three cells that
+# thicken the top of the ridge's right shoulder even the two sides out
+# (measured with vesicor_fairness over 40 seeded five-minute matches nobody
+# plays, the mean share within 0.1 %; any one cell near the top tips it by
+# 0.5 to 5 %).
+FAIRNESS_SOLID = {(129, RIDGE_TOP_ROW), (130, RIDGE_TOP_ROW + 1), (131, RIDGE_TOP_ROW + 2)}
+CAVITY = mirrored(CAVITY_HALF)
 
 
 STOMACH_MASK_W, STOMACH_MASK_H = 258, 211   # 258 so that grid column 255 is covered too
@@ -129,6 +125,8 @@ def stomach_mask_left_top():
 
 
 def cavity_has_cell(c, r):
+    if (c, r) in FAIRNESS_SOLID:
+        return False
     if r > THROAT_LAST_ROW:
         c = min(c, 255 - c)  # below the funnel, decided on the left half so the walls mirror exactly
     x, y = c + 0.5, r + 0.5
@@ -171,15 +169,12 @@ class Shape:
         return round(self.width * CELL_W), round(self.height * CELL_H)
 
 
-def arc(cx, cy, radius, a0, a1, steps):
-    return [(cx + radius * math.cos(math.radians(a0 + (a1 - a0) * i / steps)),
-             cy + radius * math.sin(math.radians(a0 + (a1 - a0) * i / steps))) for i in range(steps + 1)]
-
-
-# The steered paddle pushes towards +x (heading of rotation 0): a blade cupped forward.
+# The steered paddle pushes towards +x (heading of rotation 0): a blade bowed
+# a little forward. A cupped blade held the blood it caught; this one lets it
+# slide off, so slanted under the stream it turns the stream, and it has no
+# hollow to close a collector with.
 PARTS = {
-    "paddle": Shape(14, 36, chains=[(arc(17.0, 18.0, 13.5, 130, 230, 8), 2.8)],
-                    circles=[(3.2, 18.0, 2.9)]),
+    "paddle": Shape(14, 36, chains=[([(6.0, 3.5), (8.0, 18.0), (6.0, 32.5)], 2.8)]),
     "wall": Shape(48, 8, chains=[([(4.0, 4.0), (44.0, 4.0)], 3.6)]),
     "scoop": Shape(38, 24, chains=[([(3.0, 3.0), (5.0, 14.0), (12.0, 20.5), (26.0, 20.5),
                                      (33.0, 14.0), (35.0, 3.0)], 2.7)]),
@@ -188,15 +183,18 @@ PARTS = {
 }
 
 PART_ROSTER = [
-    # file stem, shape, cost, lifetime in ms, bomb. Once the bowl spills each
-    # collector takes about 60 a second; a wall laid over the other player's lip
-    # turns all of it your way for its lifetime, so walls are dear and short-lived
-    # and a bomb (which clears everything within 45 px) costs about as much.
+    # file stem, shape, cost, lifetime in ms, bomb. The stream brings about
+    # 130 a second; a wall slanted under it above the steered parts turns all
+    # of it one way while it stands, so walls are dear and short-lived, and a
+    # bomb (which clears everything within 45 px) costs less than the wall it
+    # answers: measured with vesicor_ai_match's tournament, a wall dearer than
+    # the bomb lets the bomber hold its own against the builder, a bomb dearer
+    # than the wall makes the builder beat everyone.
     ("1_paddle", "paddle", 800, 30000, 0),
-    ("2_wall", "wall", 1200, 30000, 0),
+    ("2_wall", "wall", 1400, 30000, 0),
     ("3_scoop", "scoop", 1000, 40000, 0),
     ("4_funnel", "funnel", 1600, 45000, 0),
-    ("5_bomb", "bomb", 1400, 2000, 1),
+    ("5_bomb", "bomb", 900, 2000, 1),
 ]
 
 

@@ -7,10 +7,11 @@
 namespace {
 
 // thinkBudget, horizonSteps, bombTargets, mouseStep, keyGap, wheelGap,
-// hesitateSteps, dropSlip, wrongPlacePercent, passPurchasePercent
-constexpr ComputerLevelParams kEasyParams{6000, 120, 1, 5.0f, 10, 9, 90, 6.0f, 35, 40};
-constexpr ComputerLevelParams kNormalParams{16000, 200, 2, 8.0f, 7, 6, 30, 2.0f, 10, 15};
-constexpr ComputerLevelParams kHardParams{32000, 200, 3, 12.0f, 5, 4, 0, 0.0f, 0, 0};
+// hesitateSteps, dropSlip, wrongPlacePercent, passPurchasePercent,
+// repairSteps, streamHeights
+constexpr ComputerLevelParams kEasyParams{6000, 120, 1, 5.0f, 10, 9, 90, 6.0f, 35, 40, 0, 1};
+constexpr ComputerLevelParams kNormalParams{16000, 200, 2, 8.0f, 7, 6, 30, 2.0f, 10, 15, 120, 2};
+constexpr ComputerLevelParams kHardParams{32000, 200, 3, 12.0f, 5, 4, 0, 0.0f, 0, 0, 30, 3};
 
 }  // namespace
 

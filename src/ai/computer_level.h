@@ -9,8 +9,8 @@
 
 enum class ComputerLevel { kEasy, kNormal, kHard };
 
-// How it played before it had levels, so saved replays against it repeat.
-constexpr ComputerLevel kDefaultComputerLevel = ComputerLevel::kHard;
+// A match against the computer, unless the options or --level say otherwise.
+constexpr ComputerLevel kDefaultComputerLevel = ComputerLevel::kNormal;
 
 struct ComputerLevelParams {
   // Look-ahead: work per step in slots of the model visited, the steps each
@@ -32,6 +32,16 @@ struct ComputerLevelParams {
   float dropSlip;
   int wrongPlacePercent;
   int passPurchasePercent;
+  // Where the other player's steered part lay over its own when its own was
+  // stamped, that part's ground is not its own: once the other moves away it
+  // leaves a hole that blood falls through. A parked part is nudged every
+  // this many steps, which stamps it whole again; 0 never (a beginner does
+  // not know).
+  uint32_t repairSteps;
+  // How many of the heights under the stream it knows to park at, from the
+  // lowest: the higher a part slanted under the stream, the sooner it takes
+  // the stream from one lower down.
+  int streamHeights;
 };
 
 const char* levelName(ComputerLevel level);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "game/game_manager.h"
 #include "game/game_part.h"
@@ -19,15 +20,21 @@ constexpr int kStepMs = 16;
 // Loading a candidate copies the board: counted as this many slot visits.
 constexpr int kLoadWork = flow::kWidth * flow::kHeight / 8;
 
-// The middle of the top of the lip player 1's basin lies behind (columns 63
-// to 66), the other lip's is its mirror; where the stream leaves the throat.
-constexpr float kLeftLipMiddle = 65.0f;
+// The middle of player 1's collector, where a lid lies over it (the other
+// collector is its mirror); where the stream leaves the throat, and the rows
+// between the throat and the ridge's top where a part slanted under the
+// stream turns it.
+constexpr float kLeftLidX = 45.5f;
+constexpr float kLidRow = 139.0f;
 constexpr float kStreamX = 127.5f;
+constexpr float kStreamRows[] = {40.0f, 58.0f, 75.0f};
+constexpr int kStreamHeights = static_cast<int>(sizeof(kStreamRows) / sizeof(kStreamRows[0]));
+constexpr float kRidgeTopRow = 95.0f;
 
-// Blood kept from the other collector stays in the bowl and spills later,
-// mostly the other way; a look-ahead of a few seconds sees the first half of
-// that swing only.
-constexpr float kSwing = 1.5f;
+// What a part turns the other way is lost to the other collector and won by
+// this one: a look-ahead of a few seconds sees most of that swing, not the
+// blood still on its way down the slopes.
+constexpr float kSwing = 1.2f;
 // A new parking place must beat the present one by this much blood over the
 // look-ahead, or the part would wander between near-equal places.
 constexpr int kPoseMargin = 80;
@@ -261,6 +268,12 @@ void CComputerPlanner::place(Candidate& c, float referenceX, float y, Vec2& onBo
   onBoard = Vec2{boardLeft + width * 0.5f + 0.5f, y};
 }
 
+// The heights under the stream this level knows, highest first.
+std::vector<float> CComputerPlanner::knownStreamRows() const {
+  const int known = std::clamp(params_.streamHeights, 1, kStreamHeights);
+  return std::vector<float>(std::end(kStreamRows) - known, std::end(kStreamRows));
+}
+
 // A heading as player 2 sees it, on the board.
 float CComputerPlanner::side(float heading) const {
   if (player_ == 2) return heading;
@@ -302,20 +315,19 @@ void CComputerPlanner::addPoseCandidates(const CGameManager&) {
     c.at = poseAt_;
     candidates_.push_back(c);
   }
-  // A lid on the other collector's lip, the blade lying flat.
-  add(kLeftLipMiddle, 123, kQuarterTurn);
-  add(kLeftLipMiddle, 123, -kQuarterTurn);
-  add(kLeftLipMiddle, 126, kQuarterTurn);
-  // Slanted under the stream, so what falls on it rolls towards this side.
-  add(kStreamX + 11, 45, -kEighthTurn);
-  add(kStreamX + 11, 45, 3 * kEighthTurn);
+  // A lid over the other collector, the blade lying flat.
+  add(kLeftLidX, kLidRow, kQuarterTurn);
+  add(kLeftLidX, kLidRow, -kQuarterTurn);
+  // Slanted under the stream, so what falls on it slides off towards this
+  // side; higher up it takes the stream before a part below can.
+  for (float row : knownStreamRows()) add(kStreamX + 4.5f, row, -kEighthTurn);
+  add(kStreamX + 4.5f, knownStreamRows().back(), 3 * kEighthTurn);
   // Home, out of the way.
   const Vec2 home = screenToGrid(startPoint(player_));
   add(player_ == 2 ? home.x : 256.0f - home.x, home.y, 2 * kQuarterTurn);
 }
 
 void CComputerPlanner::addPartCandidates(const CGameManager&) {
-  const float myLip = player_ == 1 ? kLeftLipMiddle : 256.0f - kLeftLipMiddle;
   // The players' parts are mirror images of each other, turned the other way.
   const int mirrored = player_ == 2 ? 1 : -1;
   auto add = [this](int index, float referenceX, float y, int clicks) {
@@ -345,22 +357,25 @@ void CComputerPlanner::addPartCandidates(const CGameManager&) {
     // Some value is kept back for a bomb, the answer to the other player's
     // parts.
     if (t.cost + reserve > value_ || !t.mask) continue;
-    // Lids on the other lip; a tall part lies flat.
+    // Lids over the other collector; a tall part lies flat.
     const int flat = t.mask->height > t.mask->width ? 10 : 0;
-    add(index, kLeftLipMiddle, 125, flat);
-    if (flat == 0 && t.mask->height <= 12) add(index, kLeftLipMiddle, 122, 0);
-    // A long part slanted under the stream.
-    if (t.mask->width >= 40 && t.mask->height <= 12) add(index, kStreamX + 16, 42, mirrored * 5);
+    add(index, kLeftLidX, kLidRow, flat);
+    // A long part slanted under the stream, or over the ridge's top.
+    if (t.mask->width >= 40 && t.mask->height <= 12) {
+      add(index, kStreamX + 4.5f, knownStreamRows().front(), mirrored * 5);
+      add(index, kStreamX + 2.5f, kRidgeTopRow - 25, mirrored * 4);
+    }
   }
   if (bombIndex < 0 || templates_[static_cast<size_t>(bombIndex)].cost > value_) return;
-  // Bombs on the other player's parts, those nearest this player's lip first.
+  // Bombs on the other player's parts, those nearest the stream first.
   std::vector<PartInfo> targets;
   for (const PartInfo& p : parts_) {
     if (p.owner != player_) targets.push_back(p);
   }
-  const Vec2 lip = gridToScreen(Vec2{myLip, 130});
+  const Vec2 stream = gridToScreen(Vec2{kStreamX, kStreamRows[1]});
   std::sort(targets.begin(), targets.end(), [&](const PartInfo& a, const PartInfo& b) {
-    return sqr(a.screen.x - lip.x) + sqr(a.screen.y - lip.y) < sqr(b.screen.x - lip.x) + sqr(b.screen.y - lip.y);
+    return sqr(a.screen.x - stream.x) + sqr(a.screen.y - stream.y) <
+           sqr(b.screen.x - stream.x) + sqr(b.screen.y - stream.y);
   });
   const size_t tried = static_cast<size_t>(params_.bombTargets);
   if (targets.size() > tried) targets.resize(tried);

@@ -74,6 +74,7 @@ class CComputerPlanner : public IComputerMind {
 
   uint32_t nextRandom();
   void startRound(const CGameManager& game);
+  std::vector<float> knownStreamRows() const;
   float side(float heading) const;
   std::shared_ptr<const CAlphaMask> seen(std::shared_ptr<const CAlphaMask> shape) const;
   void place(Candidate& c, float referenceX, float y, Vec2& onBoard) const;

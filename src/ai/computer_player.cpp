@@ -74,6 +74,7 @@ CComputerPlayer::CComputerPlayer(int player, ComputerLevel level, std::unique_pt
 void CComputerPlayer::reset() {
   mind_->reset();
   steps_ = 0;
+  nudged_ = 0;
   for (uint32_t& changed : keyChanged_) changed = 0;
   mouse_ = Vec2{256, 256};
   lastWheel_ = 0;
@@ -164,6 +165,16 @@ void CComputerPlayer::steer(const CGameManager& game, std::vector<PlayerInput>& 
       }
     } else if (dist > kArrive && reverse && off < kAim * 2 && c.speed == 0 && c.turnRate == 0) {
       backward = true;  // a tap: let go as soon as it may be
+    } else if (dist <= kArrive && params_.repairSteps != 0 && steps_ - nudged_ >= params_.repairSteps &&
+               c.speed == 0 && c.turnRate == 0) {
+      // A nudge, which stamps the part whole again: a tap of a turning key
+      // towards the heading it should have, which turns it about two
+      // hundredths of a radian and keeps it within aim (a tap of a driving
+      // key would carry it most of a pixel and set it turning round to back
+      // into its place).
+      right = wrapAngle(goal - heading) >= 0;
+      left = !right;
+      nudged_ = steps_;
     }
   }
   setKey(c.keys, kForward, forward, out);

@@ -66,6 +66,7 @@ class CComputerPlayer {
   CSlipRandom slips_;
   uint32_t steps_ = 0;
   uint32_t keyChanged_[4] = {0, 0, 0, 0};
+  uint32_t nudged_ = 0;
   Vec2 mouse_{256, 256};
   uint32_t lastWheel_ = 0;
   Hand hand_ = Hand::kIdle;

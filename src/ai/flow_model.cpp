@@ -21,12 +21,11 @@ using board::kLeftCollectorX;
 using board::kRightCollectorX;
 constexpr int kCollectorBottom = kCollectorTop + kCollectorSize - 1;
 
-// Blood beyond a lip falls into that player's basin whatever happens next:
-// columns left of the left lip's top, right of the right one's, below the
-// chamber's shoulders.
-constexpr int kLeftBasinLastColumn = 62;
+// Blood below the ridge's top (row 95) slides down its own side's slope to
+// that side's collector whatever happens next, unless a part stops it.
+constexpr int kLeftBasinLastColumn = kWidth / 2 - 1;
 constexpr int kRightBasinFirstColumn = kWidth - 1 - kLeftBasinLastColumn;
-constexpr int kBasinTopRow = 40;
+constexpr int kBasinTopRow = 96;
 constexpr int kBasinBottomRow = 152;
 
 // The spout's drops, as they land in the game: about two a step, mostly on

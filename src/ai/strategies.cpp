@@ -4,6 +4,7 @@
 #include "ai/strategies.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "game/game_manager.h"
@@ -14,16 +15,16 @@ namespace {
 
 constexpr float kQuarterTurn = 1.5707964f;
 constexpr float kEighthTurn = 0.7853982f;
-// The lip in front of player 1's collector peaks at columns 63 to 66 (the
-// collector itself is columns 41 to 50); a part lying flat on it at row 123
-// shuts that collector.
-constexpr float kLeftLipX = 65.0f;
-constexpr float kLidRow = 123.0f;
-// Slanted under the stream that leaves the throat: what falls on it rolls
-// towards player 2's side.
+// Player 1's collector (columns 41 to 50, rows 141 to 150) stands on the
+// floor; a lid is the steered part lying flat right over it.
+constexpr float kLeftLidX = 45.5f;
+constexpr float kLidRow = 139.0f;
+// Slanted under the stream between the throat and the ridge's top: what
+// falls on it slides off towards player 2's side, past the ridge.
 constexpr float kStreamX = 127.5f;
-// A steered part this close to a lip (in cells) is treated as a lid on it.
-constexpr float kNearLip = 24.0f;
+constexpr float kStreamRow = 75.0f;
+// A steered part this close to a lid's place (in cells) is treated as a lid.
+constexpr float kNearLid = 24.0f;
 // Parts often cost more than they bring: the builder keeps this much value
 // back, enough for its first wall at the start and little more until it earns.
 constexpr float kBuilderReserve = 3500.0f;
@@ -92,8 +93,8 @@ class CScriptedMind : public IComputerMind {
   void park(float x, float y, float heading) {
     pose_ = PaddlePose{Vec2{sideX(player_, x), y}, sideHeading(player_, heading)};
   }
-  // Under the stream, as the look-ahead often parks.
-  void parkUnderStream() { park(kStreamX + 11, 45, -kEighthTurn); }
+  // Under the stream, where the whole of it slides off towards this side.
+  void parkUnderStream() { park(kStreamX + 4.5f, kStreamRow, -kEighthTurn); }
   bool mine(int id) const { return std::find(mine_.begin(), mine_.end(), id) != mine_.end(); }
   std::optional<PartPlan> bombAt(const CGameManager& game, Vec2 grid) const {
     const CShop& shop = shopOf(game, player_);
@@ -115,11 +116,15 @@ class CLidMind : public CScriptedMind {
  public:
   using CScriptedMind::CScriptedMind;
   void think(const CGameManager& game, int budget) override {
-    if (!pose_) park(kLeftLipX, kLidRow, kQuarterTurn);
+    if (!pose_) park(kLeftLidX, kLidRow, kQuarterTurn);
     CScriptedMind::think(game, budget);
   }
 };
 
+// A lid's paddle has left the stream, so the guard takes the stream: that is
+// the board's answer to a lid. Under the house rule that sends a steered
+// part home from a blast it also bombs the lid away; under the standard
+// rules a bomb cannot touch it, and none is wasted on it.
 class CGuardMind : public CScriptedMind {
  public:
   explicit CGuardMind(int player) : CScriptedMind(player, kGuardPause) {}
@@ -131,10 +136,10 @@ class CGuardMind : public CScriptedMind {
  protected:
   std::optional<PartPlan> choose(const CGameManager& game) override {
     const CPlayerController& other = controllerOf(game, 3 - player_);
-    if (!other.part) return std::nullopt;
+    if (!game.bombReturnsPaddle || !other.part) return std::nullopt;
     const Vec2 at = screenToGrid(other.position);
-    const Vec2 lip = lipTop(player_);
-    if (sqr(at.x - lip.x) + sqr(at.y - lip.y) > sqr(kNearLip)) return std::nullopt;
+    const Vec2 lid = lidSpot(player_);
+    if (sqr(at.x - lid.x) + sqr(at.y - lid.y) > sqr(kNearLid)) return std::nullopt;
     return bombAt(game, at);
   }
 };
@@ -148,15 +153,15 @@ class CBomberMind : public CScriptedMind {
   }
 
  protected:
-  // The other player's part nearest this player's lip.
+  // The other player's part nearest the stream, where parts matter most.
   std::optional<PartPlan> choose(const CGameManager& game) override {
-    const Vec2 lip = lipTop(player_);
+    const Vec2 stream{kStreamX, kStreamRow};
     const CGamePart* target = nullptr;
     float best = 0;
     for (const CGamePart* p : g_partList) {
       if (!onBoard(p) || mine(p->id)) continue;
       const Vec2 g = screenToGrid(p->screenCentre());
-      const float d = sqr(g.x - lip.x) + sqr(g.y - lip.y);
+      const float d = sqr(g.x - stream.x) + sqr(g.y - stream.y);
       if (!target || d < best) target = p, best = d;
     }
     if (!target) return std::nullopt;
@@ -173,7 +178,7 @@ class CBuilderMind : public CScriptedMind {
   }
   void reset() override {
     CScriptedMind::reset();
-    laid_[0] = laid_[1] = 0;
+    std::fill(std::begin(laid_), std::end(laid_), 0);
   }
   // The slot is fixed when the hands take the plan: the price paid at the
   // press may change what a later look would choose.
@@ -189,18 +194,20 @@ class CBuilderMind : public CScriptedMind {
 
  protected:
   // Its places in order, each laid again once its part is gone: a wall
-  // slanting down onto the far side of its own lip, then a scoop tipped
-  // towards it higher up, where the blood rolling off the steered part lands.
+  // slanting down over the ridge's top towards its own side, which takes the
+  // stream when no steered part is above it. (A scoop tried in the chamber,
+  // under the throat or on its own slope cost more blood than it led home.)
   std::optional<PartPlan> choose(const CGameManager& game) override {
     struct Place {
       const char* name;
       float x, y;
       int clicks;
     };
-    static const Place kPlaces[] = {{"wall", 186, 112, 4}, {"scoop", 160, 72, 3}};
+    static const Place kPlaces[] = {{"wall", 130, 70, 4}};
+    static_assert(std::size(kPlaces) == sizeof(laid_) / sizeof(laid_[0]), "one part kept per place");
     const CShop& shop = shopOf(game, player_);
     const float value = player_ == 1 ? game.player1Value : game.player2Value;
-    for (size_t i = 0; i < 2; ++i) {
+    for (size_t i = 0; i < std::size(kPlaces); ++i) {
       if (laid_[i] != 0 && standing(laid_[i])) continue;
       const int index = templateIndex(shop, false, kPlaces[i].name);
       if (index < 0 || value - shop.templates[static_cast<size_t>(index)]->cost < kBuilderReserve) continue;
@@ -218,7 +225,7 @@ class CBuilderMind : public CScriptedMind {
     }
     return false;
   }
-  int laid_[2] = {0, 0};
+  int laid_[1] = {0};
   size_t pending_ = 0, taken_ = 0;
 };
 
@@ -250,7 +257,7 @@ bool parseStrategy(const std::string& name, Strategy& strategy) {
   return false;
 }
 
-Vec2 lipTop(int player) { return Vec2{player == 1 ? kLeftLipX : 256.0f - kLeftLipX, kLidRow}; }
+Vec2 lidSpot(int player) { return Vec2{player == 1 ? kLeftLidX : 256.0f - kLeftLidX, kLidRow}; }
 
 std::unique_ptr<IComputerMind> makeStrategyMind(Strategy strategy, int player) {
   switch (strategy) {

@@ -10,8 +10,8 @@
 
 enum class Strategy {
   kIdle,     // never touches anything
-  kLid,      // parks its steered part on the other collector's lip and stays
-  kGuard,    // bombs the other steered part when it sits on or near its own lip
+  kLid,      // parks its steered part over the other collector and stays
+  kGuard,    // holds the stream with its steered part, the answer to a lid
   kBuilder,  // lays walls and scoops that lead blood into its own collector
   kBomber,   // bombs the other player's parts as soon as they lie on the board
 };
@@ -23,6 +23,5 @@ bool parseStrategy(const std::string& name, Strategy& strategy);
 std::unique_ptr<IComputerMind> makeStrategyMind(Strategy strategy, int player);
 
 // Board facts the strategies and their tests share, in grid coordinates for
-// `player` (1 or 2): the top of the lip in front of that player's collector,
-// where a lid lies.
-Vec2 lipTop(int player);
+// `player` (1 or 2): where a lid lies, right over that player's collector.
+Vec2 lidSpot(int player);

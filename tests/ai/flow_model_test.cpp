@@ -1,5 +1,5 @@
 // Ties the computer's flow model to the real blood: on the shipped stomach,
-// its bowl already full, with walls laid as a player would lay them, the
+// its floors already pooled, with walls laid as a player would lay them, the
 // model and the real step run side by side from the same board, and what
 // each collector takes must stay close. A change to either rule that the
 // other does not follow shows here.
@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kWarmUpSteps = 90 * 1000 / 16;  // a minute and a half: the bowl spills
+constexpr int kWarmUpSteps = 90 * 1000 / 16;  // a minute and a half: pools stand on both floors
 constexpr int kComparedSteps = 1200;          // six of the computer's look-aheads
 
 long g_earned[3];
@@ -95,8 +95,8 @@ TEST_F(FlowModelTest, TakesWhatTheRealBloodTakesOnTheSameBoards) {
     std::vector<Wall> walls;
   } cases[] = {
       {"the bare stomach", {}},
-      {"a dam on player 1's lip", {{63, 118, 4, 30}}},
-      {"a dam on player 2's lip", {{193, 118, 4, 30}}},
+      {"a dam on player 1's slope", {{90, 120, 4, 30}}},
+      {"a dam on player 2's slope", {{165, 120, 4, 30}}},
       {"the stream turned right", {{139, 45, 22, 3}}},
   };
   for (const Case& c : cases) {

@@ -12,6 +12,8 @@
 #include "app/app.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
+#include "sim/cell_grid.h"
+#include "sim/placement.h"
 
 #include "support/scripted_game.h"
 
@@ -76,14 +78,22 @@ class RuleWatch {
   float last_[3] = {0, 5000, 5000};
 };
 
-// Against a person the replay against the computer pins every choice; an idle
-// player 1 lets the rules be checked over a whole match of its own.
+// Against a person the replay against the computer pins every choice; a
+// player 1 who only lays one wall under the stream, above the computer's
+// steered part, lets the rules be checked over a whole match, the
+// computer's answer to the wall included.
 TEST(ComputerPlayer, PlaysOnlyItsOwnSideByTheRulesAtEveryFrame) {
   GameScript idle;
   idle.seed = 31;
   idle.settingsXml = "<Settings><P1_TargetValue>9000</P1_TargetValue><P2_TargetValue>9000</P2_TargetValue></Settings>";
   idle.durationMs = 100000;
   idle.computers = {2};
+  // In player 1's second turn: the wall from the shop, four clicks of the
+  // wheel so it slants down to player 1's side, laid under the throat.
+  idle.events = {{12000, motionEvent(186, 90)},          {12050, motionEvent(186, 91)},
+                 {12200, buttonEvent(true, 1, 186, 91)}, {12500, motionEvent(254, 292)}};
+  for (uint32_t click = 0; click < 4; ++click) idle.events.push_back({12900 + click * 100, buttonEvent(true, 4, 254, 292)});
+  idle.events.push_back({13600, buttonEvent(false, 1, 254, 292)});
   const auto r = runGame(idle, RuleWatch());
   ASSERT_TRUE(r.started && !r.crashed) << r.output;
   EXPECT_EQ(countLines(r.output, "VIOLATION"), 0) << r.output;
@@ -121,7 +131,7 @@ TEST(ComputerPlayer, F2HandsPlayerTwoToTheComputerAndBack) {
 
 // Each level plays player 1 from the match's start, driven after every frame
 // (a step each), for eight seconds: long enough to settle where to park and
-// steer there, too short for a purchase (the bowl is not yet full). Its
+// steer there, too short for a purchase (its first turn has not come). Its
 // first key press comes once its first look-ahead is done; the world hash
 // tells whether two runs played the same.
 struct LevelRun {
@@ -168,6 +178,61 @@ TEST(ComputerPlayer, AnEasierLevelIsSlowerOnTheKeysAndEachRepeatsItsGame) {
   EXPECT_EQ(again.firstPress, easy.firstPress);
   EXPECT_EQ(again.presses, easy.presses);
   EXPECT_EQ(again.hash, easy.hash) << "the same seed and level played another game";
+}
+
+// Where the other steered part lay first, a parked part's ground is not its
+// own, and when the other leaves it leaves a hole the stream falls through.
+// Every level that knows it nudges its parked part now and then, which
+// stamps it whole again; the hole here is cut by hand once it has parked.
+TEST(ComputerPlayer, AParkedPaddleWithAHoleIsStampedWholeAgainByTheLevelsThatKnow) {
+  // Within two of the level's nudge periods: a tap of a turning key turns
+  // the part only after the hands' key gap, and the first may not turn it
+  // far enough to be stamped again.
+  const struct Case {
+    ComputerLevel level;
+    uint32_t wholeWithinSteps;
+  } cases[] = {{ComputerLevel::kHard, 60}, {ComputerLevel::kNormal, 240}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(levelName(c.level));
+    GameScript s;
+    s.seed = 8;
+    s.durationMs = 16000;
+    auto computer = std::make_shared<CComputerPlayer>(2, 77u, c.level);
+    auto state = std::make_shared<std::vector<int>>();  // step, x, y of the hole once cut
+    const auto r = runGame(s, [computer, state, c](CApplication& app, uint32_t) {
+      CGameManager& game = *app.game();
+      std::vector<PlayerInput> inputs;
+      computer->step(game, app.drag(), inputs);
+      for (const PlayerInput& in : inputs) applyPlayerInput(in, game, app.drag());
+      static int step = 0;
+      ++step;
+      const CGamePart* paddle = game.controller2.part;
+      const bool parked = game.controller2.speed == 0 && game.controller2.turnRate == 0;
+      if (state->empty() && step > 500 && parked) {
+        for (int y = 0; y < g_cellGrid.height && state->empty(); ++y) {
+          for (int x = 0; x < g_cellGrid.width; ++x) {
+            const ISingleCell* cell = g_cellGrid.at(x, y);
+            if (!cell || cell->getType() != 1 || cell->getOwner() != paddle->id) continue;
+            removeGround(g_cellGrid, x, y, paddle->id);
+            *state = {step, x, y};
+            std::printf("HOLE %d %d at %d\n", x, y, step);
+            break;
+          }
+        }
+      } else if (state->size() == 3) {
+        const ISingleCell* cell = g_cellGrid.at((*state)[1], (*state)[2]);
+        if (cell && cell->getType() == 1) {
+          std::printf("WHOLE after %d\n", step - (*state)[0]);
+          state->push_back(0);
+        }
+      }
+    });
+    ASSERT_TRUE(r.started && !r.crashed) << r.output;
+    ASSERT_NE(r.output.find("HOLE "), std::string::npos) << "the paddle never parked";
+    const size_t at = r.output.find("WHOLE after ");
+    ASSERT_NE(at, std::string::npos) << r.output;
+    EXPECT_LE(static_cast<uint32_t>(std::atoi(r.output.c_str() + at + 12)), c.wholeWithinSteps);
+  }
 }
 
 }  // namespace

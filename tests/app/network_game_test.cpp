@@ -114,7 +114,9 @@ TEST(NetworkGame, ALossySlowLinkKeepsAPersonAndTheComputerInStepWithFewStalls) {
   }
   EXPECT_EQ(sides[0].netHashes, sides[1].netHashes);
   EXPECT_EQ(sides[0].hash, sides[1].hash);
-  EXPECT_LT(sides[0].value1, 5000.0f);  // the person bought the wall
+  // The computer's hands reached the world across the link: it took the
+  // stream from a person who only drove a little and bought one wall.
+  EXPECT_LT(sides[0].value1 + 1000.0f, sides[0].value2) << sides[0].output;
 }
 
 std::string replayPathIn(const std::string& output) {

@@ -14,7 +14,6 @@
 #include "app/app.h"
 #include "game/game_manager.h"
 #include "game/game_part.h"
-#include "sim/board.h"
 #include "sim/cell_grid.h"
 #include "support/scripted_game.h"
 
@@ -30,12 +29,16 @@ float gap(Vec2 a, Vec2 b) { return std::sqrt(sqr(a.x - b.x) + sqr(a.y - b.y)); }
 // first time it is seen (for idle: any input at all).
 enum class Act {
   kInput,
-  kOnOtherLip,
-  kLaidNearOwnCollector,
+  kOnOtherCollector,
+  kUnderStream,          // its steered part parked between the throat and the ridge's top
+  kLaidUnderStream,      // a part of its own laid there
   kBombOnOtherPart,
   kBombOnOtherPaddle,
-  kLidGoneFromOwnLip,  // the other steered part sat on its lip, then left it far behind
+  kLidGoneFromOwnCollector,  // the other steered part sat over its collector, then left it far behind
 };
+
+// Between the throat and the ridge's top (row 95), near the middle.
+bool underStream(Vec2 grid) { return std::fabs(grid.x - 127.5f) < 14 && grid.y > 25 && grid.y < 90; }
 
 struct Case {
   Strategy tested;    // player 2
@@ -67,13 +70,12 @@ FrameHook watch(const Case& c) {
     }
     if (*seen) return;
     bool now = false;
-    if (act == Act::kOnOtherLip) {
-      now = gap(screenToGrid(game.controller2.position), lipTop(1)) < 8;
-    }
-    if (act == Act::kLidGoneFromOwnLip) {
-      const float fromLip = gap(screenToGrid(game.controller1.position), lipTop(2));
-      *lidded = *lidded || fromLip < 8;
-      now = *lidded && fromLip > 60;
+    if (act == Act::kOnOtherCollector) now = gap(screenToGrid(game.controller2.position), lidSpot(1)) < 8;
+    if (act == Act::kUnderStream) now = underStream(screenToGrid(game.controller2.position));
+    if (act == Act::kLidGoneFromOwnCollector) {
+      const float fromLid = gap(screenToGrid(game.controller1.position), lidSpot(2));
+      *lidded = *lidded || fromLid < 8;
+      now = *lidded && fromLid > 60;
     }
     // Parts lying still on the board, bought by either player: the drop
     // just happened when the hand no longer holds them.
@@ -84,10 +86,7 @@ FrameHook watch(const Case& c) {
     for (const CGamePart* p : g_partList) {
       if (p->inShop || p->steered || p->placedTime == 0 || app.drag().part == p) continue;
       const Vec2 at = screenToGrid(p->screenCentre());
-      if (act == Act::kLaidNearOwnCollector && buyer(p) == 2 && !p->bomb) {
-        // Its own lip guards its collector (columns 205 to 214).
-        now = now || (gap(at, lipTop(2)) < 30 && at.x > board::kRightCollectorX - 40);
-      }
+      if (act == Act::kLaidUnderStream && buyer(p) == 2 && !p->bomb) now = now || underStream(at);
       if (!p->bomb || buyer(p) != 2) continue;
       if (act == Act::kBombOnOtherPaddle) now = now || gap(p->screenCentre(), game.controller1.position) < kBlastRadius;
       if (act != Act::kBombOnOtherPart) continue;
@@ -106,14 +105,15 @@ FrameHook watch(const Case& c) {
 TEST(Strategies, EachDoesWhatDefinesItThroughItsHands) {
   const Case cases[] = {
       {Strategy::kIdle, Strategy::kBuilder, Act::kInput, 30000, false},
-      {Strategy::kLid, Strategy::kIdle, Act::kOnOtherLip, 15000},
-      {Strategy::kBuilder, Strategy::kIdle, Act::kLaidNearOwnCollector, 15000},
+      {Strategy::kLid, Strategy::kIdle, Act::kOnOtherCollector, 15000},
+      {Strategy::kBuilder, Strategy::kIdle, Act::kLaidUnderStream, 15000},
       {Strategy::kBomber, Strategy::kBuilder, Act::kBombOnOtherPart, 25000},
-      {Strategy::kGuard, Strategy::kLid, Act::kBombOnOtherPaddle, 30000},
-      // Its answer to a lid fails under the standard rules and works under
-      // the house rule that sends a steered part home from a blast.
-      {Strategy::kGuard, Strategy::kLid, Act::kLidGoneFromOwnLip, 60000, false},
-      {Strategy::kGuard, Strategy::kLid, Act::kLidGoneFromOwnLip, 30000, true, true},
+      // Its answer to a lid is the stream the lid's paddle left; a bomb
+      // cannot touch a steered part under the standard rules, so it spends
+      // none on it, and sends the lid home under the house rule.
+      {Strategy::kGuard, Strategy::kLid, Act::kUnderStream, 10000},
+      {Strategy::kGuard, Strategy::kLid, Act::kBombOnOtherPaddle, 40000, false},
+      {Strategy::kGuard, Strategy::kLid, Act::kLidGoneFromOwnCollector, 30000, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(strategyName(c.tested)) + (c.bombReturnsPaddle ? " under the house rule" : ""));
