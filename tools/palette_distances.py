@@ -16,13 +16,13 @@ import sys
 import zlib
 
 # The same match in both palettes, at the same moment: player 2's shop is
-# in, both paddles at their start, blood pooled at the bottom.
+# in, both paddles at their start, blood on both floors.
 PICTURES = [("palette 0 (standard)", "part_in_blood.png"), ("palette 1 (for every eye)", "palette_part_in_blood.png")]
 # Boxes (left, top, right, bottom), in the 512 x 512 picture.
 BOXES = {
     "player 1": [(178, 340, 202, 386)],                          # its paddle
     "player 2": [(324, 340, 350, 386), (100, 64, 410, 108)],     # its paddle and its shop's parts
-    "blood": [(222, 478, 318, 496), (250, 240, 280, 420)],       # the pool and the stream
+    "blood": [(255, 250, 272, 350), (166, 416, 190, 430), (334, 416, 358, 430)],  # the stream, both floors
 }
 # The background is dark and dull: a pixel counts when its channels spread
 # this much (of 255), or when all of them are this bright (a pale colour).

@@ -57,6 +57,22 @@ std::vector<float> numbers(const std::string& output, const std::string& key) {
   return out;
 }
 
+// The index-th number after `key` in the printed lines lies in [low, high].
+struct Bound {
+  const char* key;
+  size_t index;
+  float low, high;
+};
+
+template <size_t N>
+void expectWithin(const std::string& output, const Bound (&bounds)[N]) {
+  for (const Bound& b : bounds) {
+    const std::vector<float> v = numbers(output, b.key);
+    ASSERT_GT(v.size(), b.index) << b.key << "\n" << output;
+    EXPECT_TRUE(v[b.index] >= b.low && v[b.index] <= b.high) << b.key << "[" << b.index << "] = " << v[b.index];
+  }
+}
+
 TEST_F(EndToEnd, BuyDragTurnDropSteerAndPlayUntilAWinner) {
   script.seed = 7;
   script.settingsXml = "<Settings><P1_TargetValue>1000000</P1_TargetValue><P2_TargetValue>6200</P2_TargetValue></Settings>";
@@ -87,11 +103,7 @@ TEST_F(EndToEnd, BuyDragTurnDropSteerAndPlayUntilAWinner) {
     std::fflush(stdout);
   });
   ASSERT_TRUE(result.started && !result.crashed) << result.output;
-  const struct {
-    const char* key;
-    size_t index;
-    float low, high;
-  } bounds[] = {
+  const Bound bounds[] = {
       // The purchase: a copy of player 1's template in the hand, paid for; three
       // templates, the two steered parts' stand-ins in the rows, and the copy.
       {"holding", 0, 1, 1}, {"holding", 1, 4000, 4000}, {"holding", 2, 6, 6}, {"holding", 3, 0, 0},
@@ -103,11 +115,7 @@ TEST_F(EndToEnd, BuyDragTurnDropSteerAndPlayUntilAWinner) {
       {"steered", 0, 356.5f, 1e9f}, {"steered", 1, -1e9f, -0.025f},
       // The blood running down the ramp made player 2 the winner, after three turns at least.
       {"over", 0, 4000, 4000}, {"over", 1, 6200.5f, 1e9f}, {"over", 2, 3, 1e9f}};
-  for (const auto& b : bounds) {
-    const std::vector<float> v = numbers(result.output, b.key);
-    ASSERT_GT(v.size(), b.index) << b.key << "\n" << result.output;
-    EXPECT_TRUE(v[b.index] >= b.low && v[b.index] <= b.high) << b.key << "[" << b.index << "] = " << v[b.index];
-  }
+  expectWithin(result.output, bounds);
   EXPECT_NEAR(numbers(result.output, "steered")[2], numbers(result.output, "steered")[0], 1.0f) << "the part follows";
   EXPECT_TRUE(result.gameOver);
   EXPECT_GT(result.value2, numbers(result.output, "over")[1]) << "the blood goes on flowing after the end";
@@ -151,11 +159,7 @@ TEST_F(EndToEnd, PadsBuyDragTurnAndDropInTheirTurnAndSteerBesideTheKeys) {
     std::fflush(stdout);
   });
   ASSERT_TRUE(result.started && !result.crashed) << result.output;
-  const struct {
-    const char* key;
-    size_t index;
-    float low, high;
-  } bounds[] = {
+  const Bound bounds[] = {
       // Player 1's turn; pad 2 inside its dead zone left player 2 at rest;
       // W pushed player 1 and pad 1's stick, pointing, turned nobody.
       {"resting", 0, 1, 1}, {"resting", 1, 0, 0}, {"resting", 2, 1, 1e9f}, {"resting", 3, 0, 0},
@@ -167,11 +171,7 @@ TEST_F(EndToEnd, PadsBuyDragTurnAndDropInTheirTurnAndSteerBesideTheKeys) {
       {"dragged", 0, 235.5f, 237.5f}, {"dragged", 1, 240, 240},
       {"turned", 0, 0.149f, 0.151f},
       {"dropped", 0, 0, 0}, {"dropped", 1, 1, 1}, {"dropped", 2, 235.5f, 237.5f}};
-  for (const auto& b : bounds) {
-    const std::vector<float> v = numbers(result.output, b.key);
-    ASSERT_GT(v.size(), b.index) << b.key << "\n" << result.output;
-    EXPECT_TRUE(v[b.index] >= b.low && v[b.index] <= b.high) << b.key << "[" << b.index << "] = " << v[b.index];
-  }
+  expectWithin(result.output, bounds);
   EXPECT_NE(result.output.find("mark at 816: 1 320.0 79.5\n"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("mark at 1344: 0 "), std::string::npos) << result.output;
 }
