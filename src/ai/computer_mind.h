@@ -43,3 +43,20 @@ class IComputerMind {
   // The hand laid its part down, or the turn's end dropped it.
   virtual void noteDropped() = 0;
 };
+
+// A mind that holds one pose and offers one purchase at a time, which the
+// hands take once: what simple, scripted minds share.
+class CPlainMind : public IComputerMind {
+ public:
+  void watch(const CGameManager&) override {}
+  const std::optional<PaddlePose>& pose() const override { return pose_; }
+  std::optional<PartPlan> takePurchase() override {
+    std::optional<PartPlan> plan = purchase_;
+    purchase_.reset();
+    return plan;
+  }
+
+ protected:
+  std::optional<PaddlePose> pose_;
+  std::optional<PartPlan> purchase_;
+};

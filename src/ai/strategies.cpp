@@ -59,7 +59,7 @@ bool onBoard(const CGamePart* p) { return !p->inShop && !p->steered && !p->dying
 
 // What every strategy shares: its side, a fixed pose, the parts it laid and
 // a purchase waiting for its hands.
-class CScriptedMind : public IComputerMind {
+class CScriptedMind : public CPlainMind {
  public:
   explicit CScriptedMind(int player, int pause = kDropPause) : player_(player), pause_(pause) {}
   void reset() override {
@@ -76,13 +76,6 @@ class CScriptedMind : public IComputerMind {
     purchase_.reset();
     if (game.gameOver || game.currentPlayer != player_ || steps_ - droppedAt_ < pause_) return;
     purchase_ = choose(game);
-  }
-  void watch(const CGameManager&) override {}
-  const std::optional<PaddlePose>& pose() const override { return pose_; }
-  std::optional<PartPlan> takePurchase() override {
-    std::optional<PartPlan> plan = purchase_;
-    purchase_.reset();
-    return plan;
   }
   void noteBought(int partId) override { mine_.push_back(partId); }
   void noteDropped() override { droppedAt_ = steps_; }
@@ -105,8 +98,6 @@ class CScriptedMind : public IComputerMind {
 
   int player_;
   int pause_;
-  std::optional<PaddlePose> pose_;
-  std::optional<PartPlan> purchase_;
   std::vector<int> mine_;
   int steps_ = 0;
   int droppedAt_ = -pause_;

@@ -39,7 +39,7 @@ constexpr int kQuarterClicks = 11;
 // Buys one wall in its player's first turn and nothing else; offered every
 // step of that turn until the hand takes it, since the hand drops a plan it
 // cannot start yet.
-class COneWallMind : public IComputerMind {
+class COneWallMind : public CPlainMind {
  public:
   explicit COneWallMind(int player) : player_(player) {}
   void reset() override {
@@ -57,20 +57,11 @@ class COneWallMind : public IComputerMind {
     purchase_ = PartPlan{kWallTemplate, Vec2{x, kWallY}, player_ == 2 ? kQuarterClicks : -kQuarterClicks,
                          shop.templates[kWallTemplate]->cost};
   }
-  void watch(const CGameManager&) override {}
-  const std::optional<PaddlePose>& pose() const override { return pose_; }
-  std::optional<PartPlan> takePurchase() override {
-    std::optional<PartPlan> plan = purchase_;
-    purchase_.reset();
-    return plan;
-  }
   void noteBought(int) override { bought_ = true; }
   void noteDropped() override {}
 
  private:
   int player_;
-  std::optional<PaddlePose> pose_;  // never steers
-  std::optional<PartPlan> purchase_;
   std::optional<float> firstTurn_;
   bool bought_ = false;
 };
