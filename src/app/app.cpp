@@ -36,12 +36,14 @@
 namespace {
 constexpr const char* kCaption = "Vesicor - release 1";
 
-// The mouse in the 512 x 512 drawing space, whatever the window's size.
-void toDrawing(Uint16& x, Uint16& y) {
+// The mouse in the 512 x 512 drawing space, whatever the window's size (and
+// whatever type the SDL at hand gives its coordinates).
+template <typename Coordinate>
+void toDrawing(Coordinate& x, Coordinate& y) {
   int dx = 0, dy = 0;
   platform::currentWindowToDrawing(x, y, dx, dy);
-  x = static_cast<Uint16>(dx);
-  y = static_cast<Uint16>(dy);
+  x = static_cast<Coordinate>(dx);
+  y = static_cast<Coordinate>(dy);
 }
 }
 
@@ -123,6 +125,7 @@ bool CApplication::startGame() {
   audio::open(options_.volume, options_.muted);
   audio::startAmbient();
   session_.setNewMatchHook([this] { resetComputers(); });
+  session_.setCanQuit(!platform::kInBrowser);
   session_.setDemo(frontDoor_);
   // Behind the menu the computers play at their best; F2 in a match takes
   // the options' level.
@@ -130,6 +133,9 @@ bool CApplication::startGame() {
   session_.begin(*game_, *scene_, drag_, seedUsed_, options_, platform::ticks());
   if (frontDoor_) {
     menu_ = std::make_unique<CFrontDoor>();
+    MenuOffers offers;
+    offers.network = offers.quit = !platform::kInBrowser;
+    menu_->setOffers(offers);
     menu_->open(options_, menuMessage_);
     menuMessage_.clear();
   }

@@ -36,7 +36,8 @@ bool readPort(const std::string& text, uint16_t& port) {
 }  // namespace
 
 const char* usageLine() {
-  return "usage: vesicor [--two-players | --computer 1|2 [--level easy|normal|hard]] [--host [PORT] | --join HOST[:PORT]]";
+  return "usage: vesicor [--two-players | --computer 1|2 [--level easy|normal|hard]] [--host [PORT] | "
+         "--join HOST[:PORT]] [--seed N]";
 }
 
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error) {
@@ -59,6 +60,16 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
         error = "--computer plays player 1 or 2, not " + arg.substr(std::strlen("--computer="));
         return false;
       }
+    } else if (arg == "--seed") {
+      // A match that starts the same every time: for a bug report, or a
+      // page whose first frame is compared with a recorded one.
+      if (i + 1 >= argc || !isNumber(argv[i + 1]) || std::strlen(argv[i + 1]) > 9) {
+        error = "--seed needs a whole number below a billion";
+        if (i + 1 < argc) error += std::string(", not ") + argv[i + 1];
+        return false;
+      }
+      options.seed = static_cast<unsigned>(std::stoul(argv[++i]));
+      options.seedGiven = true;
     } else if (arg == "--two-players") {
       options.twoPlayers = true;
     } else if (arg == "--level" || arg.rfind("--level=", 0) == 0) {

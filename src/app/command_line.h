@@ -20,6 +20,8 @@ struct CommandLine {
   Mode mode = Mode::kLocal;
   std::string host;   // with kJoin
   uint16_t port = 0;  // with kHost and kJoin
+  unsigned seed = 0;  // --seed: the random sources' seed instead of the time
+  bool seedGiven = false;
 };
 
 // Reads the arguments after the program's name. Returns false, with the

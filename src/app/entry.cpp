@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     CApplication app;
     app.setFrontDoor(options.menu);
     app.setComputerLevel(options.level);
+    if (options.seedGiven) app.setSeed(options.seed);
     if (options.computer != 0) app.setComputer(options.computer, true);
     if (options.mode != CommandLine::Mode::kLocal) {
       net::CNetGame::Where where;

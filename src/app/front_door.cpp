@@ -64,6 +64,18 @@ struct CFrontDoor::Item {
 };
 
 CFrontDoor::CFrontDoor() = default;
+
+std::vector<CFrontDoor::TitleItem> CFrontDoor::titleItems() const {
+  std::vector<TitleItem> list{TitleItem::kTwoPlayers, TitleItem::kComputer};
+  if (offers_.network) {
+    list.push_back(TitleItem::kHost);
+    list.push_back(TitleItem::kJoin);
+  }
+  list.push_back(TitleItem::kOptions);
+  list.push_back(TitleItem::kHelp);
+  if (offers_.quit) list.push_back(TitleItem::kQuit);
+  return list;
+}
 CFrontDoor::~CFrontDoor() { release(); }
 
 void CFrontDoor::open(COptions& options, const std::string& message) {
@@ -96,14 +108,21 @@ void CFrontDoor::release() {
 std::vector<CFrontDoor::Item> CFrontDoor::items() const {
   const COptions& o = *options_;
   switch (page_) {
-    case Page::kTitle:
-      return {{"Two players", false},
-              {"Against the computer (" + o.level + ")", true},
-              {"Host a network match", false},
-              {"Join a network match", false},
-              {"Options", false},
-              {"Help", false},
-              {"Quit", false}};
+    case Page::kTitle: {
+      std::vector<Item> list;
+      for (TitleItem item : titleItems()) {
+        switch (item) {
+          case TitleItem::kTwoPlayers: list.push_back({"Two players", false}); break;
+          case TitleItem::kComputer: list.push_back({"Against the computer (" + o.level + ")", true}); break;
+          case TitleItem::kHost: list.push_back({"Host a network match", false}); break;
+          case TitleItem::kJoin: list.push_back({"Join a network match", false}); break;
+          case TitleItem::kOptions: list.push_back({"Options", false}); break;
+          case TitleItem::kHelp: list.push_back({"Help", false}); break;
+          case TitleItem::kQuit: list.push_back({"Quit", false}); break;
+        }
+      }
+      return list;
+    }
     case Page::kOptions:
       return {{std::string("Match length: ") + matchLengthNamed(o.matchLength).label, true},
               {"Volume: " + percent(o.volume), true},
@@ -158,7 +177,7 @@ std::vector<std::string> CFrontDoor::lines() const {
   out.push_back("");
   switch (page_) {
     case Page::kTitle:
-      out.push_back("Arrows: choose   Enter: start   Esc: quit");
+      out.push_back(offers_.quit ? "Arrows: choose   Enter: start   Esc: quit" : "Arrows: choose   Enter: start");
       break;
     case Page::kOptions:
       out.push_back("Left, Right: change   Esc: back");
@@ -228,29 +247,33 @@ MenuChoice CFrontDoor::activate(int item, int direction) {
   auto levelName = [](const char* name) { return std::string(name); };
   auto lengthName = [](const MatchLength& length) { return std::string(length.name); };
   switch (page_) {
-    case Page::kTitle:
-      if (item == 1 && direction != 0) {
+    case Page::kTitle: {
+      const std::vector<TitleItem> list = titleItems();
+      if (item < 0 || item >= static_cast<int>(list.size())) return MenuChoice::kNone;
+      const TitleItem chosen = list[static_cast<size_t>(item)];
+      if (chosen == TitleItem::kComputer && direction != 0) {
         o.level = cycle(kLevels, 3, o.level, direction, levelName);
         redraw();
         return MenuChoice::kOptionsChanged;
       }
       if (direction != 0) return MenuChoice::kNone;
-      switch (item) {
-        case 0: return MenuChoice::kTwoPlayers;
-        case 1: return MenuChoice::kComputer;
-        case 2: return MenuChoice::kHost;
-        case 3:
+      switch (chosen) {
+        case TitleItem::kTwoPlayers: return MenuChoice::kTwoPlayers;
+        case TitleItem::kComputer: return MenuChoice::kComputer;
+        case TitleItem::kHost: return MenuChoice::kHost;
+        case TitleItem::kJoin:
           // The remembered address is offered as a selected text: Enter
           // takes it, a typed character starts a new one.
           typing_ = o.joinAddress;
           replaceOnType_ = !typing_.empty();
           goTo(Page::kJoin);
           return MenuChoice::kNone;
-        case 4: goTo(Page::kOptions); return MenuChoice::kNone;
-        case 5: return MenuChoice::kHelp;
-        case 6: return MenuChoice::kQuit;
-        default: return MenuChoice::kNone;
+        case TitleItem::kOptions: goTo(Page::kOptions); return MenuChoice::kNone;
+        case TitleItem::kHelp: return MenuChoice::kHelp;
+        case TitleItem::kQuit: return MenuChoice::kQuit;
       }
+      return MenuChoice::kNone;
+    }
     case Page::kOptions: {
       // Enter and a click step a value on, like the right arrow.
       const int step = direction == 0 ? 1 : direction;
@@ -405,7 +428,7 @@ MenuChoice CFrontDoor::handleEvent(const SDL_Event& event) {
     case SDLK_KP_ENTER:
       return activate(selected_, 0);
     case SDLK_ESCAPE:
-      if (page_ == Page::kTitle) return MenuChoice::kQuit;
+      if (page_ == Page::kTitle) return offers_.quit ? MenuChoice::kQuit : MenuChoice::kNone;
       message_.clear();
       goTo(page_ == Page::kKeys ? Page::kOptions : Page::kTitle);
       return MenuChoice::kNone;

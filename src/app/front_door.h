@@ -31,6 +31,13 @@ enum class MenuChoice {
   kKeysChanged      // a steering key chosen, or the defaults back; saved by the caller
 };
 
+// What the title page offers beyond the local matches, options and help: a
+// web page can neither open the game's network port nor close itself.
+struct MenuOffers {
+  bool network = true;
+  bool quit = true;
+};
+
 class CFrontDoor {
  public:
   enum class Page { kTitle, kOptions, kJoin, kKeys };
@@ -44,6 +51,8 @@ class CFrontDoor {
   // they must outlive the menu. `message` is shown under the items (why a
   // network match could not start), until the next choice.
   void open(COptions& options, const std::string& message = {});
+  // Before open; every item is offered unless told otherwise.
+  void setOffers(const MenuOffers& offers) { offers_ = offers; }
   void hide();
   void show();
   bool shown() const { return shown_; }
@@ -66,7 +75,9 @@ class CFrontDoor {
   int lineOfItem(int item) const;
 
  private:
+  enum class TitleItem { kTwoPlayers, kComputer, kHost, kJoin, kOptions, kHelp, kQuit };
   struct Item;
+  std::vector<TitleItem> titleItems() const;
   std::vector<Item> items() const;
   std::vector<std::string> header() const;
   void goTo(Page page);
@@ -77,6 +88,7 @@ class CFrontDoor {
   void redraw();
 
   COptions* options_ = nullptr;
+  MenuOffers offers_;
   Page page_ = Page::kTitle;
   int selected_ = 0;
   bool shown_ = false;

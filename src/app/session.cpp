@@ -27,7 +27,7 @@ std::string wholeNumber(float value) {
   return text;
 }
 
-bool isGameInput(Uint8 type) {
+bool isGameInput(decltype(SDL_Event::type) type) {
   return type == SDL_KEYDOWN || type == SDL_MOUSEMOTION || type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP;
 }
 
@@ -95,7 +95,7 @@ bool CSession::handleEvent(const SDL_Event& event) {
     const AppCommand command = commandOfKey(event.key.keysym.sym);
     if (command == AppCommand::kEnter) {
       leave_ = Leave::kToMenu;
-    } else if (event.key.keysym.sym == SDLK_q) {
+    } else if (event.key.keysym.sym == SDLK_q && canQuit_) {
       leave_ = Leave::kQuit;
     } else if (command != AppCommand::kQuit) {
       return true;
@@ -130,7 +130,9 @@ bool CSession::handleEvent(const SDL_Event& event) {
         }
         if (!asks_) return false;  // Escape still ends the game
         asking_ = true;
-        leaveAsk_.show("Leave this match?\n\nEnter: back to the menu\nQ: quit the game\nEsc: keep playing", 256, 200);
+        leaveAsk_.show(canQuit_ ? "Leave this match?\n\nEnter: back to the menu\nQ: quit the game\nEsc: keep playing"
+                                : "Leave this match?\n\nEnter: back to the menu\nEsc: keep playing",
+                       256, 200);
         applyPause();
         return true;
       case AppCommand::kSound:

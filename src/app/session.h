@@ -62,6 +62,9 @@ class CSession {
   // application's to carry out.
   enum class Leave { kNone, kToMenu, kQuit };
   void setAsksBeforeLeaving(bool asks);
+  // Whether asking to leave offers Q to quit the game as well (a web page
+  // cannot close itself).
+  void setCanQuit(bool canQuit) { canQuit_ = canQuit; }
   bool askingToLeave() const { return asking_; }
   Leave takeLeave() {
     const Leave leave = leave_;
@@ -113,6 +116,7 @@ class CSession {
   uint32_t flashUntil_ = 0;
   bool demo_ = false;
   bool asks_ = false, asking_ = false;
+  bool canQuit_ = true;
   Leave leave_ = Leave::kNone;
   int wins_[2] = {0, 0};
   std::string names_[2] = {"PLAYER 1", "PLAYER 2"};

@@ -1,4 +1,4 @@
-// The sound layer over SDL_mixer 1.2: effects on a group of mixer channels,
+// The sound layer over SDL_mixer 1.2: effects on the mixer's free channels,
 // the ambient loop on a channel of its own, and one line at most when the
 // machine cannot play anything.
 #include "platform/audio.h"
@@ -29,7 +29,6 @@ constexpr int kRate = 22050;
 constexpr int kBufferFrames = 1024;  // about 46 ms: short enough for a cue to feel immediate
 constexpr int kChannels = 16;
 constexpr int kAmbientChannel = 0;  // reserved, so effects never take it
-constexpr int kEffectsGroup = 1;
 
 struct State {
   bool open = false;
@@ -123,7 +122,6 @@ bool open(float volume, bool muted) {
   }
   Mix_AllocateChannels(kChannels);
   Mix_ReserveChannels(1);
-  Mix_GroupChannels(kAmbientChannel + 1, kChannels - 1, kEffectsGroup);
   g_state.open = true;
   applyVolume();
   return true;
@@ -161,7 +159,10 @@ void setPaused(bool paused) {
 void setMuted(bool muted) {
   g_state.muted = muted;
   // Effects cut off by muting must not come back half-way through on unmuting.
-  if (muted && g_state.open) Mix_HaltGroup(kEffectsGroup);
+  if (muted && g_state.open) {
+    // Channel by channel: the browser's mixer has no channel groups.
+    for (int channel = kAmbientChannel + 1; channel < kChannels; ++channel) Mix_HaltChannel(channel);
+  }
   applyVolume();
 }
 

@@ -5,13 +5,13 @@
 #include "platform/gl_device.h"
 
 #include <GL/gl.h>
-#include <GL/glx.h>
 #include <SDL/SDL.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "platform/device_state.h"
+#include "platform/draw_batch.h"
 #include "platform/gl_support.h"
 #include "platform/picture.h"
 #include "platform/pixel_texture.h"
@@ -72,9 +72,22 @@ class GlTexture : public PixelTexture {
     glBindTexture(GL_TEXTURE_2D, name_);
     if (uploaded_ != revision()) {
       glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+#ifdef __EMSCRIPTEN__
+      // WebGL takes bytes in R, G, B, A order only.
+      const std::vector<uint32_t>& argb = pixels();
+      std::vector<uint8_t> rgba(argb.size() * 4);
+      for (size_t i = 0; i < argb.size(); ++i) {
+        rgba[i * 4 + 0] = uint8_t(argb[i] >> 16);
+        rgba[i * 4 + 1] = uint8_t(argb[i] >> 8);
+        rgba[i * 4 + 2] = uint8_t(argb[i]);
+        rgba[i * 4 + 3] = uint8_t(argb[i] >> 24);
+      }
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width(), height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+#else
       glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
       glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width(), height(), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                    pixels().data());
+#endif
       uploaded_ = revision();
     }
     if (min_ != minFilter) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_ = minFilter);
@@ -115,7 +128,7 @@ class GlDevice : public Device {
  public:
   GlDevice(int windowWidth, int windowHeight, bool bgraArrays, const char* version, const char* extensions)
       : shared_(std::make_shared<GlShared>()),
-        context_(glXGetCurrentContext()),
+        context_(currentGlContext()),
         windowWidth_(windowWidth),
         windowHeight_(windowHeight),
         bgraArrays_(bgraArrays),
@@ -125,7 +138,7 @@ class GlDevice : public Device {
 
   ~GlDevice() override {
     shared_->alive = false;
-    if (glXGetCurrentContext() != context_) composer_->contextLost();
+    if (currentGlContext() != context_) composer_->contextLost();
   }
 
   void beginScene() override { ++state_.stats.frames; }
@@ -139,6 +152,7 @@ class GlDevice : public Device {
   // Carries out a held-back clear; every drawing call comes here first.
   void flushClear() {
     if (!clearPending_) return;
+    flushBatch();
     clearPending_ = false;
     const uint32_t argb = clearColor_;
     // The whole window, so the bars beside a letterboxed picture are cleared too.
@@ -151,32 +165,36 @@ class GlDevice : public Device {
 
   void endScene() override {
     flushClear();
+    flushBatch();
     glFlush();
   }
 
   void present() override {
     flushClear();
+    flushBatch();
     ++state_.stats.presents;
     SDL_GL_SwapBuffers();
   }
 
   void finish() override {
     flushClear();
+    flushBatch();
     glFinish();
   }
 
   void setTransform(TransformType type, const Matrix& m) override {
     state_.setTransform(type, m);
-    applyTransforms();
+    ++transforms_;
+    whenStateChanged([this] { applyTransforms(); });
   }
 
   void setRenderState(RenderState state, uint32_t value) override {
-    if (state_.setRenderState(state, value)) applyRenderState(state);
+    if (state_.setRenderState(state, value)) whenStateChanged([this, state] { applyRenderState(state); });
   }
 
   void setTextureStageState(int stage, TextureStageState state, uint32_t value) override {
     // Only unit 0 draws; the other stages keep their state for the queries.
-    if (state_.setStageState(stage, state, value) && stage == 0) applyStage0();
+    if (state_.setStageState(stage, state, value) && stage == 0) whenStateChanged([this] { applyStage0(); });
   }
 
   void setSamplerState(int sampler, SamplerState state, uint32_t value) override {
@@ -193,9 +211,13 @@ class GlDevice : public Device {
     flushClear();
     const VertexLayout layout = layoutOf(state_.fvf);
     if (type != kTriangleStrip || primitiveCount <= 0 || !vertices || !layout.valid || stride < layout.size) return;
+    const int count = primitiveCount + 2;
+#ifdef __EMSCRIPTEN__
+    gatherStrip(static_cast<const uint8_t*>(vertices), count, stride, layout);
+    return;
+#endif
     const bool textured = bindStage0Texture() && layout.texCoord >= 0;
     const auto* base = static_cast<const uint8_t*>(vertices);
-    const int count = primitiveCount + 2;
     if (bgraArrays_) {
       glEnableClientState(GL_VERTEX_ARRAY);
       glVertexPointer(3, GL_FLOAT, stride, base);
@@ -249,11 +271,12 @@ class GlDevice : public Device {
 
   void setWindowSize(int width, int height) override {
     flushClear();
+    flushBatch();
     windowWidth_ = width > 0 ? width : 1;
     windowHeight_ = height > 0 ? height : 1;
     // Re-opening the video mode may hand out a new context; every texture
     // then uploads itself again on its next use.
-    GLXContext current = glXGetCurrentContext();
+    const void* current = currentGlContext();
     if (current != context_) {
       context_ = current;
       ++shared_->generation;
@@ -264,6 +287,7 @@ class GlDevice : public Device {
 
   bool readPixels(std::vector<uint32_t>& argb) override {
     flushClear();
+    flushBatch();
     const Viewport vp = viewportFor(windowWidth_, windowHeight_);
     std::vector<uint32_t> rows(size_t(vp.size) * size_t(vp.size));
     glFinish();
@@ -271,6 +295,14 @@ class GlDevice : public Device {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
+#ifdef __EMSCRIPTEN__
+    // WebGL reads the drawing buffer, and only as R, G, B, A bytes.
+    glReadPixels(vp.x, windowHeight_ - vp.y - vp.size, vp.size, vp.size, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    for (uint32_t& p : rows) {
+      const uint32_t r = p & 0xff, g = (p >> 8) & 0xff, b = (p >> 16) & 0xff, a = p >> 24;
+      p = (a << 24) | (r << 16) | (g << 8) | b;
+    }
+#else
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     // Read what the frame was drawn into: the window's back buffer, or the
     // colour attachment of the frame buffer object an SDL 1.2 built on SDL 2
@@ -280,6 +312,7 @@ class GlDevice : public Device {
     glReadBuffer(drawBuffer != GL_NONE ? GLenum(drawBuffer) : GLenum(GL_BACK));
     glReadPixels(vp.x, windowHeight_ - vp.y - vp.size, vp.size, vp.size, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                  rows.data());
+#endif
     if (glGetError() != GL_NO_ERROR) return false;
     // GL reads bottom row first; scale back to the drawing space if needed.
     argb.assign(size_t(kDrawingSize) * kDrawingSize, 0);
@@ -303,9 +336,14 @@ class GlDevice : public Device {
   // Sets GL back to exactly what the device state says (after the sprite
   // interface, or on a new context).
   void applyAll() {
+    flushBatch();
+    stale_ = false;
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_ALPHA_TEST);
+#ifndef __EMSCRIPTEN__
+    // The browser's emulation shades smoothly only, and says so each time.
     glShadeModel(GL_SMOOTH);
+#endif
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     applyViewport();
     applyTransforms();
@@ -318,6 +356,101 @@ class GlDevice : public Device {
   void applyViewport() {
     const Viewport vp = viewportFor(windowWidth_, windowHeight_);
     glViewport(vp.x, windowHeight_ - vp.y - vp.size, vp.size, vp.size);
+  }
+
+  // A state change reaches GL at once on the desktop; in the browser it
+  // waits for the next draw that differs from the gathered ones.
+  template <typename Apply>
+  void whenStateChanged(Apply apply) {
+#ifdef __EMSCRIPTEN__
+    (void)apply;
+    stale_ = true;
+#else
+    apply();
+#endif
+  }
+
+  // Draws what was gathered, under the GL state it was gathered with.
+  void flushBatch() {
+    if (batch_.empty()) return;
+    const std::vector<BatchVertex>& v = batch_.triangles();
+    const GLsizei stride = sizeof(BatchVertex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, &v[0].x);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_UNSIGNED_BYTE, stride, v[0].rgba);
+    if (batchTextured_) {
+      glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+      glTexCoordPointer(2, GL_FLOAT, stride, &v[0].u);
+    } else {
+      glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(v.size()));
+    batch_.clear();
+  }
+
+  // A device strip joins the gathered draws while every state it depends
+  // on is the same; otherwise those are drawn and it starts anew.
+  void gatherStrip(const uint8_t* base, int count, int stride, const VertexLayout& layout) {
+    auto* gl = dynamic_cast<GlTexture*>(state_.texture(0));
+    const bool textured = gl && state_.stageState(0, kTssColorOp) != kTopDisable && layout.texCoord >= 0;
+    BatchKey key;
+    key.texture = textured ? gl : nullptr;
+    uint32_t* k = key.state.data();
+    *k++ = 1;  // a device draw, not a sprite
+    for (uint32_t rs : {uint32_t(kRsZEnable), uint32_t(kRsSrcBlend), uint32_t(kRsDestBlend), uint32_t(kRsCullMode),
+                        uint32_t(kRsDitherEnable), uint32_t(kRsAlphaBlendEnable), uint32_t(kRsLighting)}) {
+      *k++ = state_.renderState(RenderState(rs));
+    }
+    for (uint32_t ts : {uint32_t(kTssColorOp), uint32_t(kTssColorArg1), uint32_t(kTssColorArg2), uint32_t(kTssAlphaOp),
+                        uint32_t(kTssAlphaArg1), uint32_t(kTssAlphaArg2)}) {
+      *k++ = state_.stageState(0, TextureStageState(ts));
+    }
+    for (uint32_t ss : {uint32_t(kSampMinFilter), uint32_t(kSampMagFilter), uint32_t(kSampAddressU),
+                        uint32_t(kSampAddressV)}) {
+      *k++ = state_.samplerState(0, SamplerState(ss));
+    }
+    *k++ = textured ? 1 : 0;
+    *k++ = transforms_;
+    // Changes that came back to the gathered draws' state need no flush:
+    // GL still holds that state.
+    if (!batch_.joins(key)) {
+      flushBatch();
+      if (stale_) applyAll();
+      batchTextured_ = bindStage0Texture() && layout.texCoord >= 0;
+      batch_.start(key);
+    }
+    strip_.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+      const uint8_t* v = base + size_t(i) * size_t(stride);
+      BatchVertex& out = strip_[size_t(i)];
+      std::memcpy(&out.x, v, 12);
+      uint32_t argb = 0xffffffff;
+      if (layout.diffuse >= 0) std::memcpy(&argb, v + layout.diffuse, 4);
+      setBatchColour(out, argb);
+      if (batchTextured_) {
+        std::memcpy(&out.u, v + layout.texCoord, 4);
+        std::memcpy(&out.v, v + layout.texCoord + 4, 4);
+      }
+    }
+    batch_.addStrip(strip_.data(), count);
+  }
+
+  // A sprite's corners, already in the drawing space, join the gathered
+  // sprites of the same picture and blending.
+  void gatherSprite(Texture* texture, uint32_t flags, const BatchVertex corners[4]) {
+    BatchKey key;
+    key.texture = texture;
+    key.state[0] = 2;  // a sprite
+    key.state[1] = flags;
+    if (!batch_.joins(key)) {
+      flushBatch();
+      bindForSprite(texture);
+      glLoadIdentity();
+      batchTextured_ = true;
+      batch_.start(key);
+    }
+    batch_.addStrip(corners, 4);
   }
 
   void bindForSprite(Texture* texture) {
@@ -335,6 +468,7 @@ class GlDevice : public Device {
   // Draws the layers through the stack composer; false when it cannot, with
   // nothing drawn. The caller puts back its own GL state after a true.
   bool drawComposedStack(Texture* texture, const SourceRect& src, const SpriteLayer* layers, int count) {
+    flushBatch();
     auto* gl = dynamic_cast<GlTexture*>(texture);
     if (!gl || src.left != 0 || src.top != 0 || src.right != gl->width() || src.bottom != gl->height()) return false;
     StackPicture picture;
@@ -471,7 +605,10 @@ class GlDevice : public Device {
       case 5: factor = 2.0f; break;  // modulate 2x
       case 6: factor = 4.0f; break;  // modulate 4x
       case 7: function = GL_ADD; break;
+#ifndef __EMSCRIPTEN__
+      // The browser's GL emulation has no signed add; nothing drawn uses it.
       case 8: function = GL_ADD_SIGNED; break;
+#endif
       case 10: function = GL_SUBTRACT; break;
       case kTopDisable: function = GL_REPLACE; first = kTaCurrent; break;
       default: break;
@@ -507,16 +644,22 @@ class GlDevice : public Device {
 
   DeviceState state_;
   std::shared_ptr<GlShared> shared_;
-  GLXContext context_;
+  const void* context_;
   int windowWidth_;
   int windowHeight_;
   bool bgraArrays_;
   std::unique_ptr<GlStackComposer> composer_;
   bool clearPending_ = false;
   uint32_t clearColor_ = 0;
+  DrawBatch batch_;
+  std::vector<BatchVertex> strip_;
+  bool batchTextured_ = false;
+  bool stale_ = false;  // the device state has changes GL has not had yet
+  uint32_t transforms_ = 0;  // transforms set so far, for telling draws apart
 };
 
 void GlSpriteInterface::begin(uint32_t flags) {
+  device_.flushBatch();
   begun_ = true;
   flags_ = flags;
   transform_ = Matrix::identity();
@@ -547,12 +690,19 @@ void GlSpriteInterface::draw(Texture* texture, const SourceRect& src, uint32_t a
   if (!texture || !begun_) return;
   device_.flushClear();
   ++device_.mutableStats().spriteDraws;
-  device_.bindForSprite(texture);
-  glLoadMatrixf(&transform_.m[0][0]);
   const float w = float(src.right - src.left);
   const float h = float(src.bottom - src.top);
   const float u0 = float(src.left) / texture->width(), u1 = float(src.right) / texture->width();
   const float v0 = float(src.top) / texture->height(), v1 = float(src.bottom) / texture->height();
+#ifdef __EMSCRIPTEN__
+  const BatchVertex corners[4] = {
+      spriteCorner(transform_, 0, 0, u0, v0, argb), spriteCorner(transform_, w, 0, u1, v0, argb),
+      spriteCorner(transform_, 0, h, u0, v1, argb), spriteCorner(transform_, w, h, u1, v1, argb)};
+  device_.gatherSprite(texture, flags_, corners);
+  return;
+#endif
+  device_.bindForSprite(texture);
+  glLoadMatrixf(&transform_.m[0][0]);
   glColor4ub(GLubyte(argb >> 16), GLubyte(argb >> 8), GLubyte(argb), GLubyte(argb >> 24));
   glBegin(GL_TRIANGLE_STRIP);
   glTexCoord2f(u0, v0);
@@ -580,6 +730,7 @@ void GlSpriteInterface::drawStack(Texture* texture, const SourceRect& src, const
 void GlSpriteInterface::end() {
   if (!begun_) return;
   begun_ = false;
+  device_.flushBatch();
   device_.applyAll();
 }
 
@@ -588,12 +739,15 @@ void GlSpriteInterface::end() {
 std::unique_ptr<Device> createGlDevice(int windowWidth, int windowHeight, GlDeviceError& error) {
   error = GlDeviceError::kNone;
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-  if (!glXGetCurrentContext() || !version) {
+  if (!currentGlContext() || !version) {
     error = GlDeviceError::kNoContext;
     return nullptr;
   }
   const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-  if (!glVersionAtLeast(version, 1, 3) && !glHasExtension(extensions, "GL_ARB_texture_env_combine")) {
+  // The browser's fixed-function emulation combines textures whatever
+  // version its WebGL reports.
+  const bool emulated = std::strstr(version, "WebGL") != nullptr;
+  if (!emulated && !glVersionAtLeast(version, 1, 3) && !glHasExtension(extensions, "GL_ARB_texture_env_combine")) {
     error = GlDeviceError::kUnsupported;
     return nullptr;
   }

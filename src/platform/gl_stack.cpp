@@ -6,7 +6,7 @@
 #include "platform/gl_stack.h"
 
 #include <GL/gl.h>
-#include <GL/glx.h>
+#include <SDL/SDL.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,7 +30,7 @@ constexpr float kVisibleMove = 0.5f;
 
 template <class F>
 F load(const char* name) {
-  return reinterpret_cast<F>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+  return reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
 }
 
 // The frame buffer the frame is being drawn into, to go back to after

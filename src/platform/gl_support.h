@@ -5,7 +5,22 @@
 #include <cstdio>
 #include <cstring>
 
+#ifndef __EMSCRIPTEN__
+#include <GL/glx.h>
+#endif
+
 namespace platform {
+
+// Which GL context is current, to tell when a new video mode handed out
+// another one. A web page keeps its one WebGL context for its whole life.
+inline const void* currentGlContext() {
+#ifdef __EMSCRIPTEN__
+  static const int pageContext = 0;
+  return &pageContext;
+#else
+  return glXGetCurrentContext();
+#endif
+}
 
 inline bool glVersionAtLeast(const char* version, int major, int minor) {
   int ma = 0, mi = 0;

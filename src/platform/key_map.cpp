@@ -10,6 +10,59 @@
 
 namespace {
 
+#ifdef __EMSCRIPTEN__
+// The browser's SDL numbers keys as SDL 2 does (characters as themselves,
+// the rest as scancodes over 1024) and names none of them: the names here
+// are the desktop SDL 1.2's, so the keys a player chose read the same.
+constexpr int kFirstKey = 0;
+constexpr int kLastKey = SDLK_LAST;
+
+const char* browserKeyName(int key) {
+  static const char* const kControl[] = {"backspace", "tab", nullptr, nullptr, nullptr, "return"};
+  static char character[2] = {0, 0};
+  if (key >= 8 && key <= 13) return kControl[key - 8];
+  if (key == 27) return "escape";
+  if (key == 32) return "space";
+  if (key == 127) return "delete";
+  if (key > 32 && key < 127) {
+    character[0] = static_cast<char>(key >= 'A' && key <= 'Z' ? key - 'A' + 'a' : key);
+    return character;
+  }
+  if (key < SDLK_SCANCODE_MASK) return nullptr;
+  const int code = key - SDLK_SCANCODE_MASK;
+  static const char* const kFunction[] = {"f1", "f2", "f3", "f4", "f5", "f6", "f7", "f8", "f9", "f10", "f11", "f12"};
+  if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F12) return kFunction[code - SDL_SCANCODE_F1];
+  static const char* const kKeypad[] = {"[1]", "[2]", "[3]", "[4]", "[5]", "[6]", "[7]", "[8]", "[9]", "[0]", "[.]"};
+  if (code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_PERIOD) return kKeypad[code - SDL_SCANCODE_KP_1];
+  switch (code) {
+    case SDL_SCANCODE_UP: return "up";
+    case SDL_SCANCODE_DOWN: return "down";
+    case SDL_SCANCODE_LEFT: return "left";
+    case SDL_SCANCODE_RIGHT: return "right";
+    case SDL_SCANCODE_INSERT: return "insert";
+    case SDL_SCANCODE_HOME: return "home";
+    case SDL_SCANCODE_END: return "end";
+    case SDL_SCANCODE_PAGEUP: return "page up";
+    case SDL_SCANCODE_PAGEDOWN: return "page down";
+    case SDL_SCANCODE_KP_DIVIDE: return "[/]";
+    case SDL_SCANCODE_KP_MULTIPLY: return "[*]";
+    case SDL_SCANCODE_KP_MINUS: return "[-]";
+    case SDL_SCANCODE_KP_PLUS: return "[+]";
+    case SDL_SCANCODE_KP_ENTER: return "enter";
+    case SDL_SCANCODE_LSHIFT: return "left shift";
+    case SDL_SCANCODE_RSHIFT: return "right shift";
+    case SDL_SCANCODE_LCTRL: return "left ctrl";
+    case SDL_SCANCODE_RCTRL: return "right ctrl";
+    case SDL_SCANCODE_LALT: return "left alt";
+    case SDL_SCANCODE_RALT: return "right alt";
+    default: return nullptr;
+  }
+}
+#else
+constexpr int kFirstKey = SDLK_FIRST;
+constexpr int kLastKey = SDLK_LAST;
+#endif
+
 // Where two keys give the same command, the first is the one a name means.
 // The steering rows come first, so a row's place tells its player and
 // direction.
@@ -135,7 +188,7 @@ const char* directionName(int direction) {
 
 std::string steeringKeyRefusal(int player, int direction, int key) {
   if (!steeringRow(player, direction)) return "no such steering key";
-  if (key <= SDLK_FIRST || key >= SDLK_LAST) return "not a key";
+  if (key <= kFirstKey || key >= kLastKey) return "not a key";
   const std::string name = keyName(key);
   const KeyBinding* b = bindingOfKey(key);
   if (b && b->command != AppCommand::kNone) return name + " is the game's " + commandWord(b->command) + " key";
@@ -157,8 +210,13 @@ bool chooseSteeringKey(int player, int direction, int key) {
 }
 
 std::string keyName(int key) {
-  if (key <= SDLK_FIRST || key >= SDLK_LAST) return {};
+  if (key <= kFirstKey || key >= kLastKey) return {};
+#ifdef __EMSCRIPTEN__
+  const char* known = browserKeyName(key);
+  const std::string name = known ? known : "unknown key";
+#else
   const std::string name = SDL_GetKeyName(static_cast<SDLKey>(key));
+#endif
   // What SDL says of every key before its video is up, or of keys it
   // cannot name.
   return name == "unknown key" ? std::string() : name;
@@ -166,9 +224,9 @@ std::string keyName(int key) {
 
 int keyNamed(const std::string& name) {
   if (name.empty()) return 0;
-  for (int key = SDLK_FIRST + 1; key < SDLK_LAST; ++key) {
-    const char* known = SDL_GetKeyName(static_cast<SDLKey>(key));
-    if (known && name == known && name != "unknown key") return key;
+  for (int key = kFirstKey + 1; key < kLastKey; ++key) {
+    const std::string known = keyName(key);
+    if (name == known) return key;
   }
   return 0;
 }

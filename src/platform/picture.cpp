@@ -3,9 +3,19 @@
 #include "platform/picture.h"
 
 #include <SDL/SDL.h>
-#include <SDL/SDL_image.h>
 #include <sys/stat.h>
+#ifdef __EMSCRIPTEN__
+// The browser's SDL_image decodes only through the page's own canvas, which
+// gives no pixels back: the stb_image that emscripten builds in decodes
+// instead, from the bytes checked here as on the desktop.
+extern "C" unsigned char* stbi_load_from_memory(const unsigned char* buffer, int length, int* x, int* y,
+                                                 int* channels, int desired);
+extern "C" void stbi_image_free(void* pixels);
+#else
+#include <SDL/SDL_image.h>
+#endif
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -105,6 +115,7 @@ bool inspectJpeg(const uint8_t* data, size_t size, ImageInfo& info) {
   return false;
 }
 
+#ifndef __EMSCRIPTEN__
 struct SurfaceDeleter {
   void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
 };
@@ -131,6 +142,7 @@ uint32_t readSurfacePixel(const SDL_Surface* s, int x, int y) {
     }
   }
 }
+#endif
 
 }  // namespace
 
@@ -177,6 +189,26 @@ bool readPictureInfo(const std::string& path, ImageInfo& info) {
   return readFileBytes(path, bytes) && inspectPicture(bytes.data(), bytes.size(), format, info);
 }
 
+#ifdef __EMSCRIPTEN__
+bool decodePicture(const uint8_t* data, size_t size, Picture& out) {
+  PictureFormat format;
+  ImageInfo info;
+  if (!inspectPicture(data, size, format, info) || size > size_t(INT_MAX)) return false;
+  int w = 0, h = 0, channels = 0;
+  std::unique_ptr<unsigned char, void (*)(void*)> rgba(stbi_load_from_memory(data, int(size), &w, &h, &channels, 4),
+                                                       &stbi_image_free);
+  if (!rgba || w != info.width || h != info.height) return false;
+  out.width = w;
+  out.height = h;
+  out.argb.resize(size_t(w) * size_t(h));
+  const unsigned char* p = rgba.get();
+  for (uint32_t& pixel : out.argb) {
+    pixel = (uint32_t(p[3]) << 24) | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[2]);
+    p += 4;
+  }
+  return true;
+}
+#else
 bool decodePicture(const uint8_t* data, size_t size, Picture& out) {
   PictureFormat format;
   ImageInfo info;
@@ -207,6 +239,7 @@ bool decodePicture(const uint8_t* data, size_t size, Picture& out) {
   SDL_UnlockSurface(surface.get());
   return true;
 }
+#endif
 
 bool decodePicture(const std::string& path, Picture& out) {
   std::vector<uint8_t> bytes;

@@ -4,6 +4,9 @@
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -47,8 +50,11 @@ void setGlAttributes(bool withAlpha) {
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, withAlpha ? 8 : 0);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+#ifndef __EMSCRIPTEN__
   // Presenting must not wait for the vertical retrace: the main loop paces.
+  // (A page is paced by the browser's frames instead.)
   SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 0);
+#endif
 }
 
 bool openWindow(int width, int height) {
@@ -98,12 +104,13 @@ bool initVideo() {
     return false;
   }
   const SDL_VideoInfo* info = SDL_GetVideoInfo();
-  if (!info || !info->vfmt) {
+  // The browser's SDL knows the canvas's size but no pixel format.
+  if (!info || (!info->vfmt && !kInBrowser)) {
     std::fprintf(stderr, "Could not read the display's video information: %s\n", SDL_GetError());
     SDL_Quit();
     return false;
   }
-  g_bitsPerPixel = info->vfmt->BitsPerPixel;
+  g_bitsPerPixel = info->vfmt ? info->vfmt->BitsPerPixel : 32;
   // Read once: after a mode is set, SDL reports that mode instead.
   if (g_desktopWidth <= 0 || g_desktopHeight <= 0) {
     g_desktopWidth = info->current_w;
@@ -118,6 +125,8 @@ bool isHeadless() {
 }
 
 bool setVideoMode(bool fullScreen) {
+  // A page goes full screen only after a gesture of the player's.
+  if (kInBrowser) fullScreen = false;
   g_fullScreen = fullScreen;
   g_windowedWidth = g_windowedHeight = kDrawingSize;
   int width = kDrawingSize, height = kDrawingSize;
@@ -134,6 +143,18 @@ bool setVideoMode(bool fullScreen) {
   return true;
 }
 
+#ifdef __EMSCRIPTEN__
+// The canvas keeps the drawing space's size and the page scales it: full
+// screen is the page's, asked of the browser, which may refuse or end it.
+bool setFullScreen(bool fullScreen) {
+  EM_ASM({ Module.vesicorFullScreen && Module.vesicorFullScreen($0); }, fullScreen ? 1 : 0);
+  return true;
+}
+
+// What the page last asked for, until the browser refused or the player left
+// full screen the browser's way.
+bool isFullScreen() { return EM_ASM_INT({ return Module.vesicorFullScreenWanted ? 1 : 0; }) != 0; }
+#else
 bool setFullScreen(bool fullScreen) {
   if (fullScreen == g_fullScreen) return true;
   const bool was = g_fullScreen;
@@ -160,6 +181,7 @@ bool setFullScreen(bool fullScreen) {
 }
 
 bool isFullScreen() { return g_fullScreen; }
+#endif
 
 void windowSize(int& width, int& height) {
   width = g_windowWidth;

@@ -7,6 +7,14 @@
 
 namespace platform {
 
+// The game in a web page: no network port, nothing to quit to, and the
+// page's own full screen around a canvas of the drawing space's size.
+#ifdef __EMSCRIPTEN__
+constexpr bool kInBrowser = true;
+#else
+constexpr bool kInBrowser = false;
+#endif
+
 // SDL_Init for video and a check that video information exists. Prints a
 // clear message and returns false on failure.
 bool initVideo();

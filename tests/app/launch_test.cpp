@@ -57,7 +57,14 @@ TEST(CommandLine, ReadsTheComputersSideLevelHostAndJoinAndOpensTheMenuOnlyWithou
     EXPECT_EQ(line.port, c.port);
     EXPECT_EQ(line.menu, c.menu);
     EXPECT_EQ(line.level, c.level);
+    EXPECT_FALSE(line.seedGiven);
   }
+  CommandLine seeded;
+  std::string error;
+  ASSERT_TRUE(parse({"--two-players", "--seed", "11"}, seeded, error)) << error;
+  EXPECT_TRUE(seeded.seedGiven);
+  EXPECT_EQ(seeded.seed, 11u);
+  EXPECT_FALSE(seeded.menu);
 }
 
 TEST(CommandLine, RefusesAnythingElseSayingWhy) {
@@ -68,6 +75,7 @@ TEST(CommandLine, RefusesAnythingElseSayingWhy) {
       {{"--host", "0"}, ""}, {{"--host", "--join", "x"}, ""}, {{"--join", "box", "--computer", "1"}, ""},
       {{"--level"}, "easy, normal or hard"}, {{"--level", "expert"}, "not expert"},
       {{"--two-players", "--computer", "2"}, "alone"},
+      {{"--seed"}, "whole number"}, {{"--seed", "-3"}, "not -3"}, {{"--seed", "1234567890"}, "below a billion"},
   };
   for (const auto& [args, mentions] : cases) {
     CommandLine line;
