@@ -9,6 +9,7 @@ packages=(
   xvfb xauth x11-utils
   libgtest-dev googletest libbenchmark-dev libpng-dev valgrind desktop-file-utils
   libsdl2-2.0-0
+  emscripten chromium python3-websocket
 )
 
 missing=()

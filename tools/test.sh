@@ -2,7 +2,8 @@
 # Installs what is missing, then builds and runs every test: the whole suite
 # (with warnings as errors), again on sdl12-compat, again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, each fuzzer for a while,
-# and the shipped game headless under valgrind.
+# the shipped game headless under valgrind, and the browser build in a
+# headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -24,3 +25,7 @@ bash tools/fuzz_ci.sh build-fuzz
 
 echo "== the shipped game headless under valgrind =="
 bash tools/valgrind_game.sh build-test/vesicor
+
+echo "== the browser build, played in a headless Chromium =="
+bash tools/web.sh build
+/usr/bin/python3 tests/web/browser_test.py build-web/page

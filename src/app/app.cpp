@@ -69,6 +69,9 @@ bool CApplication::startup() {
     applySteeringKeys(options_);
     padsFound_ = platform::openJoysticks();
     if (!platform::setVideoMode(options_.fullScreen)) return false;
+    // A web page opens in its window whatever was kept: full screen waits
+    // for the player's key.
+    options_.fullScreen = platform::isFullScreen();
     if (!platform::createDevice()) return false;
     platformUp_ = true;
   }

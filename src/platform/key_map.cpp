@@ -24,8 +24,9 @@ const char* browserKeyName(int key) {
   if (key == 27) return "escape";
   if (key == 32) return "space";
   if (key == 127) return "delete";
-  if (key > 32 && key < 127) {
-    character[0] = static_cast<char>(key >= 'A' && key <= 'Z' ? key - 'A' + 'a' : key);
+  // Letters come as lower case only, as on the desktop.
+  if (key > 32 && key < 127 && !(key >= 'A' && key <= 'Z')) {
+    character[0] = static_cast<char>(key);
     return character;
   }
   if (key < SDLK_SCANCODE_MASK) return nullptr;
