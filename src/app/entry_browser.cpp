@@ -30,6 +30,10 @@ uint64_t g_frames = 0;
 std::set<uint64_t> g_wanted;  // frames the page asked to keep
 std::vector<uint8_t> g_captured;
 std::string g_state;
+// The page may ask for a clock that moves one pacer period a frame (as the
+// desktop's recorded runs have it) instead of real time.
+bool g_frameClock = false;
+uint32_t g_clock = 1000;
 
 // Keeps the frame just drawn as RGBA bytes, top row first, for the page.
 void capture() {
@@ -52,7 +56,12 @@ void frame(void*) {
   // skipped, so the picture never stutters on a 60 Hz screen.
   uint32_t now = platform::ticks();
   const uint32_t due = g_app->pacer().lastFrameTick + CFramePacer::kFrameMs;
-  if (static_cast<int32_t>(now - due) < 0) now = due;
+  if (g_frameClock) {
+    g_clock += CFramePacer::kFrameMs;
+    now = g_clock;
+  } else if (static_cast<int32_t>(now - due) < 0) {
+    now = due;
+  }
   g_app->runFrame(now);
   ++g_frames;
   if (g_frames == 1) {
@@ -157,6 +166,8 @@ int main(int argc, char** argv) {
     (Module.captureFrames || []).forEach(function(n) { Module.ccall('vesicor_capture', null, ['number'], [n]); });
   });
   if (!enterDataFolder()) return 1;
+  g_frameClock = EM_ASM_INT({ return Module.frameClock ? 1 : 0; }) != 0;
+  if (g_frameClock) platform::setTickSource([] { return g_clock; });
   static CApplication app;
   g_app = &app;
   app.setFrontDoor(options.menu);
