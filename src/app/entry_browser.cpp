@@ -27,6 +27,7 @@ namespace {
 
 CApplication* g_app = nullptr;
 uint64_t g_frames = 0;
+uint64_t g_steps = 0;  // simulation steps: the game's own time, 16 ms each
 std::set<uint64_t> g_wanted;  // frames the page asked to keep
 std::vector<uint8_t> g_captured;
 std::string g_state;
@@ -113,7 +114,7 @@ extern "C" {
 // The game as the page's tests see it, as JSON.
 EMSCRIPTEN_KEEPALIVE const char* vesicor_state() {
   std::ostringstream out;
-  out << "{\"frames\":" << g_frames;
+  out << "{\"frames\":" << g_frames << ",\"steps\":" << g_steps;
   CGameManager* game = g_app ? g_app->game() : nullptr;
   if (game) {
     int parts = 0;
@@ -170,6 +171,7 @@ int main(int argc, char** argv) {
   if (g_frameClock) platform::setTickSource([] { return g_clock; });
   static CApplication app;
   g_app = &app;
+  app.setStepObserver([] { ++g_steps; });
   app.setFrontDoor(options.menu);
   app.setComputerLevel(options.level);
   if (options.seedGiven) app.setSeed(options.seed);
