@@ -9,17 +9,6 @@ packages=(
   xvfb xauth x11-utils
   libgtest-dev googletest libbenchmark-dev libpng-dev valgrind desktop-file-utils
   libsdl2-2.0-0
-  emscripten chromium python3-websocket
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "$0")/apt_install.sh" "${packages[@]}"

@@ -27,5 +27,6 @@ echo "== the shipped game headless under valgrind =="
 bash tools/valgrind_game.sh build-test/vesicor
 
 echo "== the browser build, played in a headless Chromium =="
+bash tools/apt_install.sh chromium python3-websocket
 bash tools/web.sh build
 /usr/bin/python3 tests/web/browser_test.py build-web/page

@@ -9,20 +9,10 @@ what="${1:-serve}"
 port="${VESICOR_WEB_PORT:-8080}"
 
 packages=(emscripten cmake ninja-build python3)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "$0")/apt_install.sh" "${packages[@]}"
 
 # Debian's emscripten finds its JavaScript packages there, whichever node runs it.
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
-# Its system libraries are prebuilt in a cache it must not try to rebuild.
 emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESICOR_TESTS=OFF -DVESICOR_BENCH=OFF >/dev/null
 cmake --build build-web -j 2
 echo "The page is in build-web/page/ ($(du -sh build-web/page | cut -f1))."

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ai/computer_level.h"
+#include "app/app.h"
 #include "net/link.h"
 
 namespace {
@@ -131,4 +132,18 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
     return false;
   }
   return true;
+}
+
+void applyCommandLine(const CommandLine& options, CApplication& app) {
+  app.setFrontDoor(options.menu);
+  app.setComputerLevel(options.level);
+  if (options.seedGiven) app.setSeed(options.seed);
+  if (options.computer != 0) app.setComputer(options.computer, true);
+  if (options.mode != CommandLine::Mode::kLocal) {
+    net::CNetGame::Where where;
+    where.hosting = options.mode == CommandLine::Mode::kHost;
+    where.host = options.host;
+    where.port = options.port;
+    app.setNetwork(where);
+  }
 }

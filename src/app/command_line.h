@@ -28,5 +28,11 @@ struct CommandLine {
 // reason in `error`, for an option it does not know or a bad value.
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error);
 
+class CApplication;
+
+// Sets the application up for the match the command line names (the title
+// menu when it names none), before its start-up.
+void applyCommandLine(const CommandLine& options, CApplication& app);
+
 // "usage: vesicor [--two-players | --computer 1|2 [--level ...]] [--host ...]"
 const char* usageLine();

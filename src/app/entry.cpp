@@ -27,17 +27,7 @@ int main(int argc, char** argv) {
   int code = 0;
   {
     CApplication app;
-    app.setFrontDoor(options.menu);
-    app.setComputerLevel(options.level);
-    if (options.seedGiven) app.setSeed(options.seed);
-    if (options.computer != 0) app.setComputer(options.computer, true);
-    if (options.mode != CommandLine::Mode::kLocal) {
-      net::CNetGame::Where where;
-      where.hosting = options.mode == CommandLine::Mode::kHost;
-      where.host = options.host;
-      where.port = options.port;
-      app.setNetwork(where);
-    }
+    applyCommandLine(options, app);
     code = app.run();
   }
   SDL_Quit();

@@ -172,17 +172,7 @@ int main(int argc, char** argv) {
   static CApplication app;
   g_app = &app;
   app.setStepObserver([] { ++g_steps; });
-  app.setFrontDoor(options.menu);
-  app.setComputerLevel(options.level);
-  if (options.seedGiven) app.setSeed(options.seed);
-  if (options.computer != 0) app.setComputer(options.computer, true);
-  if (options.mode != CommandLine::Mode::kLocal) {
-    net::CNetGame::Where where;
-    where.hosting = options.mode == CommandLine::Mode::kHost;
-    where.host = options.host;
-    where.port = options.port;
-    app.setNetwork(where);
-  }
+  applyCommandLine(options, app);
   if (!app.startup()) return 1;
   emscripten_set_main_loop_arg(frame, nullptr, 0, 1);
   return 0;

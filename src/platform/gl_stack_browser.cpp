@@ -34,6 +34,24 @@ void drawTriangles(const std::vector<BatchVertex>& v) {
   glDrawArrays(GL_TRIANGLES, 0, GLsizei(v.size()));
 }
 
+// The bound texture filtered linearly, its edge repeated beyond it.
+void sampleSmoothlyWithinEdges() {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+// Textured drawing in drawing-space pixels, y downwards.
+void drawInDrawingSpace() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, kSpace, kSpace, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_2D);
+}
+
 // The picture's corners in the drawing space under a layer's transform.
 void cornersOf(const Matrix& m, int width, int height, float out[8]) {
   const float xs[4] = {0, float(width), 0, float(width)};
@@ -129,10 +147,7 @@ bool GlStackComposer::prepare(const StackPicture& picture, const SpriteLayer* la
     glBindTexture(GL_TEXTURE_2D, d.name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width, picture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    sampleSmoothlyWithinEdges();
     d.picture = picture.id;
     d.revision = picture.revision;
   }
@@ -140,10 +155,7 @@ bool GlStackComposer::prepare(const StackPicture& picture, const SpriteLayer* la
     if (!composite_) glGenTextures(1, &composite_);
     glBindTexture(GL_TEXTURE_2D, composite_);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    sampleSmoothlyWithinEdges();
     if (!framebuffer_) glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, composite_, 0);
@@ -159,8 +171,6 @@ bool GlStackComposer::prepare(const StackPicture& picture, const SpriteLayer* la
   composed_.swap(placing_);
   composedPicture_ = picture.id;
   composedRevision_ = picture.revision;
-  pictureWidth_ = picture.width;
-  pictureHeight_ = picture.height;
   empty_ = composed_.empty();
   opaque_ = false;
   valid_ = true;
@@ -170,12 +180,7 @@ bool GlStackComposer::prepare(const StackPicture& picture, const SpriteLayer* la
   glViewport(0, 0, size, size);
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, kSpace, kSpace, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glEnable(GL_TEXTURE_2D);
+  drawInDrawingSpace();
   glBindTexture(GL_TEXTURE_2D, d.name);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glEnable(GL_BLEND);
@@ -199,12 +204,7 @@ bool GlStackComposer::prepare(const StackPicture& picture, const SpriteLayer* la
 
 void GlStackComposer::drawComposite() {
   if (!valid_ || empty_ || !composite_) return;
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, kSpace, kSpace, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glEnable(GL_TEXTURE_2D);
+  drawInDrawingSpace();
   glBindTexture(GL_TEXTURE_2D, composite_);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glEnable(GL_BLEND);
