@@ -165,6 +165,7 @@ void CSession::end() {
   for (COverlay* overlay : {&result_, &pause_, &help_, &hint_, &flash_, &mute_, &leaveAsk_}) overlay->release();
   platform::setGameClockPaused(false);
   game_ = nullptr;
+  scene_ = nullptr;
 }
 
 void CSession::togglePause() {
@@ -175,7 +176,7 @@ void CSession::togglePause() {
 void CSession::toggleHelp() {
   helpShown_ = !helpShown_;
   if (helpShown_) {
-    help_.show(helpText(*game_, handOverLevel_), 256, 14, false);
+    help_.show(helpText(*game_, handOverLevel_, canQuit_), 256, 14, false);
     hint_.hide();
   } else {
     help_.hide();
@@ -217,4 +218,9 @@ void CSession::applyPause() {
   } else {
     pause_.hide();
   }
+  coverBanner();
+}
+
+void CSession::coverBanner() {
+  if (scene_) scene_->coverBanner(userPaused_ || helpShown_ || asking_);
 }

@@ -100,6 +100,7 @@ class CSession {
 
  private:
   void applyPause();
+  void coverBanner();
   void showMuteSign();
   std::string resultText() const;
 

@@ -218,10 +218,15 @@ void CGameScene::showBanner(const std::string& path, int durationMs, int player)
   bannerDuration = durationMs;
   bannerStart = platform::gameTicks();
   bannerPlayer_ = player;
-  const bool named = (player == 1 || player == 2) && !sideNames_[player - 1].empty();
-  bannerName->setHidden(!named);
-  if (named) {
-    bannerName->setText(sideNames_[player - 1]);
-    placeBannerName();
-  }
+  bannerNamed_ = (player == 1 || player == 2) && !sideNames_[player - 1].empty();
+  if (bannerNamed_) bannerName->setText(sideNames_[player - 1]);
+  coverBanner(bannerCovered_);
+}
+
+void CGameScene::coverBanner(bool covered) {
+  bannerCovered_ = covered;
+  if (!banner) return;
+  banner->hidden = covered;
+  bannerName->setHidden(covered || !bannerNamed_);
+  placeBannerName();
 }

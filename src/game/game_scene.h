@@ -41,6 +41,10 @@ class CGameScene {
   // Who plays the side ("YOU", "COMPUTER (hard)"), shown by its bar and on
   // its banners; empty shows nothing.
   void setSideName(int player, const std::string& name);
+  // While a panel covers the game (help, pause, a question), the banner and
+  // its name are not drawn: the banner is drawn over everything, and with the
+  // game clock stopped it would hang over the panel's text.
+  void coverBanner(bool covered);
 
   int bannerDuration = 0;
   Vec2 bannerPosition;
@@ -69,4 +73,6 @@ class CGameScene {
 
   std::string sideNames_[2];
   int bannerPlayer_ = 0;
+  bool bannerCovered_ = false;
+  bool bannerNamed_ = false;
 };

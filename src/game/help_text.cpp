@@ -98,7 +98,7 @@ std::string steeringLines() {
 
 }  // namespace
 
-std::string helpText(const CGameManager& game, const std::string& handOver) {
+std::string helpText(const CGameManager& game, const std::string& handOver, bool canQuit) {
   std::string text =
       "VESICOR - HELP            F1 or Esc: back\n"
       "\n"
@@ -112,7 +112,7 @@ std::string helpText(const CGameManager& game, const std::string& handOver) {
       "mouse  click a part to buy it, drag it,\n"
       "       wheel turns it, let go to drop it\n"
       "P pause  M sound  F11 or Alt+Enter full screen\n"
-      "Enter after a win: again   Esc: leave or quit\n"
+      "Enter after a win: again   Esc: leave" + std::string(canQuit ? " or quit" : " the match") + "\n"
       "F2 the computer (" + handOver + ") takes over, or lets go\n"
       "menu  arrows choose, Enter starts, Esc back\n"
       "\n";

@@ -6,5 +6,6 @@
 
 class CGameManager;
 
-// `handOver` is the level the computer takes a side at with F2 ("normal").
-std::string helpText(const CGameManager& game, const std::string& handOver = "normal");
+// `handOver` is the level the computer takes a side at with F2 ("normal");
+// without `canQuit` (a web page) Escape only ever leaves a match.
+std::string helpText(const CGameManager& game, const std::string& handOver = "normal", bool canQuit = true);

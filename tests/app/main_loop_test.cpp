@@ -229,4 +229,31 @@ TEST(Session, APauseFreezesTheWorldAndTheTurnCountdown) {
   }
 }
 
+// The turn banner is drawn over everything; while the pause or the help
+// covers the game it hangs with the stopped clock, so it must not be drawn
+// over the panel's text, and it comes back, with its name, afterwards.
+TEST(Session, APanelHidesTheTurnBannerUntilItCloses) {
+  const struct {
+    const char* name;
+    SDLKey key;
+  } cases[] = {{"P", SDLK_p}, {"help", SDLK_F1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameScript s;
+    s.seed = 3;
+    s.durationMs = 1600;
+    s.events = {{500, keyEvent(true, c.key)}, {1000, keyEvent(true, c.key)}};
+    auto r = runGame(s, [](CApplication& app, uint32_t ms) {
+      if (ms != 496 && ms != 752 && ms != 1504) return;
+      const CSprite* banner = app.scene()->banner;
+      std::printf("at %u banner %s name %s\n", ms, !banner ? "none" : banner->hidden ? "hidden" : "shown",
+                  app.scene()->bannerName->hidden() ? "hidden" : "shown");
+    });
+    ASSERT_TRUE(r.started) << r.output;
+    EXPECT_EQ(lineAt(r.output, "at 496 "), "at 496 banner shown name shown") << r.output;
+    EXPECT_EQ(lineAt(r.output, "at 752 "), "at 752 banner hidden name hidden") << r.output;
+    EXPECT_EQ(lineAt(r.output, "at 1504 "), "at 1504 banner shown name shown") << r.output;
+  }
+}
+
 }  // namespace

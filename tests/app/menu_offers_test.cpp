@@ -1,15 +1,18 @@
 // What the title page offers where the game cannot do everything: in a web
 // page no network match and no Quit, and every item still leads where its
-// name says, by the keys and by Escape.
+// name says, by the keys and by Escape; nor does the help promise a quit.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "app/front_door.h"
+#include "game/overlay.h"
 #include "platform/device.h"
 #include "platform/null_device.h"
 #include "render/sprite.h"
+#include "support/scripted_game.h"
 
 namespace {
 
@@ -93,6 +96,31 @@ TEST_F(MenuOffersTest, EachItemLeadsWhereItsNameSaysWithAndWithoutTheNetworkAndQ
     EXPECT_EQ(menu.handleEvent(key(SDLK_ESCAPE)), c.escape);
     EXPECT_EQ(menu.page(), CFrontDoor::Page::kTitle);
     menu.release();
+  }
+}
+
+// In a match the help tells what Escape does where the game runs: a page
+// that cannot quit never promises it.
+TEST(HelpOffers, TheHelpSaysWhatEscapeDoesWhereTheGameRuns) {
+  const struct {
+    bool canQuit;
+    const char* escape;
+  } cases[] = {{true, "Esc: leave or quit\n"}, {false, "Esc: leave the match\n"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.canQuit ? "desktop" : "browser");
+    testing_support::GameScript s;
+    s.durationMs = 400;
+    s.events = {{200, testing_support::keyEvent(true, SDLK_F1)}};
+    auto r = testing_support::runGame(s, [&c](CApplication& app, uint32_t ms) {
+      if (ms == 16) app.session().setCanQuit(c.canQuit);
+      if (ms == 304) std::printf("help:\n%s\nend of help\n", app.session().helpOverlay().text().c_str());
+    });
+    ASSERT_TRUE(r.started) << r.output;
+    const size_t from = r.output.find("help:\n"), to = r.output.find("end of help\n");
+    ASSERT_LT(from, to) << r.output;
+    const std::string help = r.output.substr(from, to - from);
+    EXPECT_NE(help.find(c.escape), std::string::npos) << help;
+    EXPECT_EQ(help.find("quit") != std::string::npos, c.canQuit) << help;
   }
 }
 
