@@ -64,6 +64,7 @@ struct CFrontDoor::Item {
 };
 
 CFrontDoor::CFrontDoor() = default;
+CFrontDoor::~CFrontDoor() { release(); }
 
 std::vector<CFrontDoor::TitleItem> CFrontDoor::titleItems() const {
   std::vector<TitleItem> list{TitleItem::kTwoPlayers, TitleItem::kComputer};
@@ -76,7 +77,6 @@ std::vector<CFrontDoor::TitleItem> CFrontDoor::titleItems() const {
   if (offers_.quit) list.push_back(TitleItem::kQuit);
   return list;
 }
-CFrontDoor::~CFrontDoor() { release(); }
 
 void CFrontDoor::open(COptions& options, const std::string& message) {
   options_ = &options;

@@ -1,6 +1,8 @@
 // Gathering draws into lists of triangles; see draw_batch.h.
 #include "platform/draw_batch.h"
 
+#include <GL/gl.h>
+
 namespace platform {
 
 void setBatchColour(BatchVertex& vertex, uint32_t argb) {
@@ -8,6 +10,32 @@ void setBatchColour(BatchVertex& vertex, uint32_t argb) {
   vertex.rgba[1] = uint8_t(argb >> 8);
   vertex.rgba[2] = uint8_t(argb);
   vertex.rgba[3] = uint8_t(argb >> 24);
+}
+
+void toRgbaBytes(const uint32_t* argb, size_t count, std::vector<uint8_t>& out) {
+  out.resize(count * 4);
+  for (size_t i = 0; i < count; ++i) {
+    out[i * 4 + 0] = uint8_t(argb[i] >> 16);
+    out[i * 4 + 1] = uint8_t(argb[i] >> 8);
+    out[i * 4 + 2] = uint8_t(argb[i]);
+    out[i * 4 + 3] = uint8_t(argb[i] >> 24);
+  }
+}
+
+void drawTriangles(const std::vector<BatchVertex>& v, bool textured) {
+  if (v.empty()) return;
+  const GLsizei stride = sizeof(BatchVertex);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, stride, &v[0].x);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glColorPointer(4, GL_UNSIGNED_BYTE, stride, v[0].rgba);
+  if (textured) {
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, &v[0].u);
+  } else {
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  }
+  glDrawArrays(GL_TRIANGLES, 0, GLsizei(v.size()));
 }
 
 BatchVertex spriteCorner(const Matrix& t, float x, float y, float u, float v, uint32_t argb) {

@@ -2,7 +2,8 @@
 // state, kept as a list of separate triangles until something changes. The
 // browser's GL emulation pays for each draw call far more than for its
 // vertices, and a busy frame (blood in bars, drops, a background of many
-// layers) makes thousands of them.
+// layers) makes thousands of them. Also the pixel and drawing helpers the
+// browser's composer shares with the device.
 #pragma once
 
 #include <array>
@@ -21,6 +22,15 @@ struct BatchVertex {
 };
 
 void setBatchColour(BatchVertex& vertex, uint32_t argb);
+
+// ARGB pixels as the R, G, B, A bytes WebGL uploads, into `out`, which a
+// caller may keep to spare the allocation (the blood's picture changes every
+// frame).
+void toRgbaBytes(const uint32_t* argb, size_t count, std::vector<uint8_t>& out);
+
+// Draws triangles as gathered, under GL's current state; texture
+// coordinates only when `textured`.
+void drawTriangles(const std::vector<BatchVertex>& triangles, bool textured);
 
 // A picture corner at (x, y) of the sprite's own space, carried through the
 // sprite's row-vector transform into the drawing space.

@@ -74,14 +74,8 @@ class GlTexture : public PixelTexture {
       glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 #ifdef __EMSCRIPTEN__
       // WebGL takes bytes in R, G, B, A order only.
-      const std::vector<uint32_t>& argb = pixels();
-      std::vector<uint8_t> rgba(argb.size() * 4);
-      for (size_t i = 0; i < argb.size(); ++i) {
-        rgba[i * 4 + 0] = uint8_t(argb[i] >> 16);
-        rgba[i * 4 + 1] = uint8_t(argb[i] >> 8);
-        rgba[i * 4 + 2] = uint8_t(argb[i]);
-        rgba[i * 4 + 3] = uint8_t(argb[i] >> 24);
-      }
+      static std::vector<uint8_t> rgba;
+      toRgbaBytes(pixels().data(), pixels().size(), rgba);
       glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width(), height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
 #else
       glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -373,19 +367,7 @@ class GlDevice : public Device {
   // Draws what was gathered, under the GL state it was gathered with.
   void flushBatch() {
     if (batch_.empty()) return;
-    const std::vector<BatchVertex>& v = batch_.triangles();
-    const GLsizei stride = sizeof(BatchVertex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, &v[0].x);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glColorPointer(4, GL_UNSIGNED_BYTE, stride, v[0].rgba);
-    if (batchTextured_) {
-      glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-      glTexCoordPointer(2, GL_FLOAT, stride, &v[0].u);
-    } else {
-      glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    }
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(v.size()));
+    drawTriangles(batch_.triangles(), batchTextured_);
     batch_.clear();
   }
 

@@ -23,17 +23,6 @@ namespace {
 constexpr float kSpace = float(kDrawingSize);
 constexpr float kVisibleMove = 0.5f;
 
-void drawTriangles(const std::vector<BatchVertex>& v) {
-  const GLsizei stride = sizeof(BatchVertex);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(3, GL_FLOAT, stride, &v[0].x);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glColorPointer(4, GL_UNSIGNED_BYTE, stride, v[0].rgba);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glTexCoordPointer(2, GL_FLOAT, stride, &v[0].u);
-  glDrawArrays(GL_TRIANGLES, 0, GLsizei(v.size()));
-}
-
 // The bound texture filtered linearly, its edge repeated beyond it.
 void sampleSmoothlyWithinEdges() {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -57,8 +46,9 @@ void cornersOf(const Matrix& m, int width, int height, float out[8]) {
   const float xs[4] = {0, float(width), 0, float(width)};
   const float ys[4] = {0, 0, float(height), float(height)};
   for (int i = 0; i < 4; ++i) {
-    out[i * 2] = xs[i] * m.m[0][0] + ys[i] * m.m[1][0] + m.m[3][0];
-    out[i * 2 + 1] = xs[i] * m.m[0][1] + ys[i] * m.m[1][1] + m.m[3][1];
+    const BatchVertex corner = spriteCorner(m, xs[i], ys[i], 0, 0, 0);
+    out[i * 2] = corner.x;
+    out[i * 2 + 1] = corner.y;
   }
 }
 
@@ -136,14 +126,8 @@ bool GlStackComposer::prepare(const StackPicture& picture, const SpriteLayer* la
   Derived& d = derived_[0];
   if (!d.name || d.picture != picture.id || d.revision != picture.revision) {
     if (!d.name) glGenTextures(1, &d.name);
-    std::vector<uint8_t> rgba(size_t(picture.width) * size_t(picture.height) * 4);
-    for (size_t i = 0; i < rgba.size() / 4; ++i) {
-      const uint32_t p = picture.argb[i];
-      rgba[i * 4] = uint8_t(p >> 16);
-      rgba[i * 4 + 1] = uint8_t(p >> 8);
-      rgba[i * 4 + 2] = uint8_t(p);
-      rgba[i * 4 + 3] = uint8_t(p >> 24);
-    }
+    std::vector<uint8_t> rgba;
+    toRgbaBytes(picture.argb, size_t(picture.width) * size_t(picture.height), rgba);
     glBindTexture(GL_TEXTURE_2D, d.name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width, picture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -196,7 +180,7 @@ bool GlStackComposer::prepare(const StackPicture& picture, const SpriteLayer* la
                                   spriteCorner(p.transform, w, h, 1, 1, p.argb)};
     batch.addStrip(strip, 4);
   }
-  if (!batch.empty()) drawTriangles(batch.triangles());
+  drawTriangles(batch.triangles(), true);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   return true;
@@ -218,7 +202,7 @@ void GlStackComposer::drawComposite() {
                                 spriteCorner(identity, 0, kSpace, 0, 0, 0xffffffff),
                                 spriteCorner(identity, kSpace, kSpace, 1, 0, 0xffffffff)};
   batch.addStrip(strip, 4);
-  drawTriangles(batch.triangles());
+  drawTriangles(batch.triangles(), true);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
